@@ -1,0 +1,33 @@
+#pragma once
+
+// The program: the services it runs on, the main window's description with
+// its handlers bound, and the start-up.
+
+#include "core/file_system.h"
+#include "quotes/quote_exchange.h"
+#include "ui/window_layer.h"
+
+namespace zorvane::app {
+
+class Program {
+public:
+    Program(ui::WindowLayer& layer, core::FileSystem& files, const quotes::QuoteService& quotes);
+
+    // The main window's description with every event bound to its handler.
+    ui::WindowDefinition main_window_definition();
+
+    // Defines the windows, opens the main window and runs the event loop while
+    // any window of the program exists; gives the program's exit code.
+    int run();
+
+    ui::WindowLayer& layer() { return layer_; }
+    core::FileSystem& files() { return files_; }
+    const quotes::QuoteService& quotes() const { return quotes_; }
+
+private:
+    ui::WindowLayer& layer_;
+    core::FileSystem& files_;
+    const quotes::QuoteService& quotes_;
+};
+
+} // namespace zorvane::app
