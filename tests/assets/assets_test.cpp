@@ -18,7 +18,11 @@ core::ByteBuffer stored(const std::string& name) {
 }
 
 unsigned little16(const core::ByteBuffer& b, std::size_t at) {
-    return b.at(at) | b.at(at + 1) << 8;
+    return unsigned{b.at(at)} | unsigned{b.at(at + 1)} << 8;
+}
+
+unsigned big16(const core::ByteBuffer& b, std::size_t at) {
+    return unsigned{b.at(at)} << 8 | unsigned{b.at(at + 1)};
 }
 
 std::uint32_t little32(const core::ByteBuffer& b, std::size_t at) {
@@ -82,10 +86,10 @@ TEST(Pictures, AreJpegsOfTheirSizes) {
         bool found = false;
         while (at + 9 < jpeg.size() && jpeg[at] == 0xFF) {
             const unsigned marker = jpeg[at + 1];
-            const std::size_t length = jpeg[at + 2] << 8 | jpeg[at + 3];
+            const std::size_t length = big16(jpeg, at + 2);
             if (marker >= 0xC0 && marker <= 0xC3) {
-                EXPECT_EQ(static_cast<unsigned>(jpeg[at + 5] << 8 | jpeg[at + 6]), row.height);
-                EXPECT_EQ(static_cast<unsigned>(jpeg[at + 7] << 8 | jpeg[at + 8]), row.width);
+                EXPECT_EQ(big16(jpeg, at + 5), row.height);
+                EXPECT_EQ(big16(jpeg, at + 7), row.width);
                 found = true;
                 break;
             }
