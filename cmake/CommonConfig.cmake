@@ -46,3 +46,14 @@ function(zorvane_add_library name)
     target_link_libraries(${name} PRIVATE zorvane_gbk_literals)
   endif()
 endfunction()
+
+# Adds a libFuzzer target: zorvane_add_fuzzer(name SOURCES ... LIBS ...). Only
+# clang builds them (the `fuzz` preset); tools/fuzz.sh runs them.
+function(zorvane_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE zorvane_common ${ARG_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY ZORVANE_FUZZERS ${name})
+endfunction()
