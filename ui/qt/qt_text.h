@@ -3,12 +3,12 @@
 // The edge where the program's GBK texts meet Qt's Unicode strings. Bytes
 // that do not decode show as U+FFFD instead of vanishing.
 
+#include "core/encoding.h"
+#include "ui/window_definition.h"
+
 #include <QColor>
 #include <QString>
 #include <string_view>
-
-#include "core/encoding.h"
-#include "ui/window_definition.h"
 
 namespace zorvane::ui::qt {
 

@@ -1,5 +1,8 @@
 #include "ui/qt/qt_window_layer.h"
 
+#include "ui/qt/qt_text.h"
+#include "ui/qt/widgets.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
@@ -22,9 +25,6 @@
 #include <deque>
 #include <map>
 #include <set>
-
-#include "ui/qt/qt_text.h"
-#include "ui/qt/widgets.h"
 
 namespace zorvane::ui {
 
@@ -253,9 +253,9 @@ public:
     // collapse into one, which is how ticks missed meanwhile merge.
     void deliver(const void* merge_key, std::function<void()> call) {
         if (depth != loop_depths.back()) {
-            const bool merged = merge_key && std::any_of(held.begin(), held.end(), [&](const Held& h) {
-                                    return h.merge_key == merge_key;
-                                });
+            const bool merged =
+                merge_key && std::any_of(held.begin(), held.end(),
+                                         [&](const Held& h) { return h.merge_key == merge_key; });
             if (!merged) {
                 held.push_back({merge_key, std::move(call)});
             }
@@ -361,9 +361,8 @@ public:
     void fit_client(OpenWindow& window) {
         const QMargins frame = frame_of(window);
         window.applied_frame = frame;
-        const QSize client(
-            std::max(1, window.outer.width() - frame.left() - frame.right()),
-            std::max(1, window.outer.height() - frame.top() - frame.bottom()));
+        const QSize client(std::max(1, window.outer.width() - frame.left() - frame.right()),
+                           std::max(1, window.outer.height() - frame.top() - frame.bottom()));
         if (fixed_size(window.definition.border)) {
             window.widget->setFixedSize(client);
         } else {
@@ -441,8 +440,7 @@ public:
             open.definition = &definition;
             open.label_text = definition.text;
             open.colour = definition.text_colour;
-            const QRect place(definition.left, definition.top, definition.width,
-                              definition.height);
+            const QRect place(definition.left, definition.top, definition.width, definition.height);
             const Text name = definition.name;
             switch (definition.kind) {
             case ControlKind::label: {
@@ -460,15 +458,13 @@ public:
                 label->setText(to_qt(definition.text));
                 label->setFont(make_font(definition.font));
                 label->setWordWrap(definition.word_wrap);
-                Qt::Alignment align = definition.horizontal_align == HorizontalAlign::centre
-                                          ? Qt::AlignHCenter
-                                      : definition.horizontal_align == HorizontalAlign::right
-                                          ? Qt::AlignRight
-                                          : Qt::AlignLeft;
-                align |= definition.vertical_align == VerticalAlign::centre ? Qt::AlignVCenter
-                         : definition.vertical_align == VerticalAlign::bottom
-                             ? Qt::AlignBottom
-                             : Qt::AlignTop;
+                Qt::Alignment align =
+                    definition.horizontal_align == HorizontalAlign::centre  ? Qt::AlignHCenter
+                    : definition.horizontal_align == HorizontalAlign::right ? Qt::AlignRight
+                                                                            : Qt::AlignLeft;
+                align |= definition.vertical_align == VerticalAlign::centre   ? Qt::AlignVCenter
+                         : definition.vertical_align == VerticalAlign::bottom ? Qt::AlignBottom
+                                                                              : Qt::AlignTop;
                 label->setAlignment(align);
                 if (definition.picture) {
                     label->set_picture(asset_picture(definition.picture->asset),
@@ -489,11 +485,9 @@ public:
                 auto* button = new QPushButton(to_qt(definition.text), window.widget);
                 button->setGeometry(place);
                 button->setAutoDefault(false);
-                QObject::connect(button, &QPushButton::clicked, &anchor,
-                                 [this, id, serial, name] {
-                                     fire_control(id, serial, name,
-                                                  &ControlDefinition::on_clicked);
-                                 });
+                QObject::connect(button, &QPushButton::clicked, &anchor, [this, id, serial, name] {
+                    fire_control(id, serial, name, &ControlDefinition::on_clicked);
+                });
                 open.widget = button;
                 break;
             }
@@ -512,11 +506,10 @@ public:
                 if (definition.interval_ms > 0 && definition.on_periodic) {
                     auto* timer = new QTimer(window.widget);
                     timer->setInterval(definition.interval_ms);
-                    QObject::connect(timer, &QTimer::timeout, &anchor,
-                                     [this, id, serial, name, timer] {
-                                         fire_control(id, serial, name,
-                                                      &ControlDefinition::on_periodic, timer);
-                                     });
+                    QObject::connect(
+                        timer, &QTimer::timeout, &anchor, [this, id, serial, name, timer] {
+                            fire_control(id, serial, name, &ControlDefinition::on_periodic, timer);
+                        });
                     timer->start();
                     open.timer = timer;
                 }

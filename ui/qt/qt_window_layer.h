@@ -12,9 +12,9 @@
 // into one; the nested loops of show_message and show_context_menu are the
 // exception, where handlers run behind the box or menu as they should.
 
-#include <memory>
-
 #include "ui/window_layer.h"
+
+#include <memory>
 
 namespace zorvane::ui {
 

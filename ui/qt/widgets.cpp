@@ -1,13 +1,13 @@
 #include "ui/qt/widgets.h"
 
+#include "ui/qt/qt_text.h"
+
 #include <QCloseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
-
-#include "ui/qt/qt_text.h"
 
 namespace zorvane::ui::qt {
 

@@ -3,14 +3,14 @@
 // The Qt widgets a window is built of. They only report what happened; the
 // layer decides which handler runs and when.
 
+#include "core/edit_rules.h"
+#include "ui/window_definition.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
-
-#include "core/edit_rules.h"
-#include "ui/window_definition.h"
 
 namespace zorvane::ui::qt {
 
