@@ -1,5 +1,6 @@
 #include "ui/qt/qt_window_layer.h"
 
+#include "core/fatal_stop.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/widgets.h"
 
@@ -636,9 +637,14 @@ QtWindowLayer::QtWindowLayer()
     }
     // The layer ends the loop itself when the last of its windows is gone.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (QApplication::windowIcon().isNull()) {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/zorvane.ico")));
+    }
+    core::set_fatal_stop_display(&show_fatal_stop_box);
 }
 
 QtWindowLayer::~QtWindowLayer() {
+    core::set_fatal_stop_display(nullptr);
     for (auto& [id, window] : impl_->windows) {
         window->tray.reset();
         delete window->widget;
@@ -969,15 +975,11 @@ void QtWindowLayer::override_tray_available(std::optional<bool> available) {
     impl_->tray_override = available;
 }
 
-void show_fatal_stop(const Text& message) {
-    if (QCoreApplication::instance()) {
-        QMessageBox::critical(nullptr, QStringLiteral("错误"), qt::to_qt(message));
-    } else {
-        std::fputs(core::gbk_to_utf8(message).c_str(), stderr);
-        std::fputs("\n", stderr);
-    }
-    std::fflush(nullptr);
-    std::_Exit(-1);
+void show_fatal_stop_box(const std::string& caption, const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, to_qt(caption), to_qt(message), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
 }
 
 } // namespace zorvane::ui

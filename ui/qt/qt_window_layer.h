@@ -21,7 +21,8 @@ namespace zorvane::ui {
 class QtWindowLayer final : public WindowLayer {
 public:
     // Uses the running QApplication, or creates one (forcing the X11 platform
-    // on a Wayland session first, see prefer_x11_on_wayland).
+    // on a Wayland session first, see prefer_x11_on_wayland). While the layer
+    // lives, the program's fatal stop shows its error box on screen.
     QtWindowLayer();
     ~QtWindowLayer() override;
     QtWindowLayer(const QtWindowLayer&) = delete;
@@ -70,8 +71,8 @@ private:
 // the QApplication exists.
 void prefer_x11_on_wayland();
 
-// The program's fatal stop on screen: an error box captioned "错误" with the
-// error icon and the given text (GBK), then the process ends with code -1.
-[[noreturn]] void show_fatal_stop(const Text& message);
+// The fatal stop's error box (a core::FatalStopDisplay): caption and message
+// are GBK texts; returns when the user has closed the box.
+void show_fatal_stop_box(const std::string& caption, const std::string& message);
 
 } // namespace zorvane::ui

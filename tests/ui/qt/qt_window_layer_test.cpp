@@ -2,6 +2,7 @@
 // widgets. Texts given to the layer are GBK bytes, written as escapes here
 // because this file's literals are UTF-8.
 
+#include "core/fatal_stop.h"
 #include "ui/qt/qt_window_layer.h"
 
 #include <QApplication>
@@ -649,7 +650,6 @@ TEST_F(QtLayerDeathTest, EndProgramEndsAtOnceWithItsCode) {
 
 TEST_F(QtLayerDeathTest, FatalStopShowsItsErrorBoxAndEndsWithMinusOne) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    application();
     EXPECT_EXIT(
         {
             QTimer::singleShot(0, [] {
@@ -662,9 +662,18 @@ TEST_F(QtLayerDeathTest, FatalStopShowsItsErrorBoxAndEndsWithMinusOne) {
                 }
                 box->accept();
             });
-            show_fatal_stop("\xd4\xcb\xd0\xd0\xca\xb1\xb3\xf6\xb4\xed!");
+            core::stop_out_of_memory(4096);
         },
         ::testing::ExitedWithCode(255), "");
+}
+
+TEST_F(QtLayerTest, PicturesAndTheIconAreCompiledIn) {
+    for (const char* name :
+         {":/assets/floating_background.jpg", ":/assets/label_strip.jpg", ":/assets/zorvane.ico"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(QPixmap(QString::fromLatin1(name)).isNull());
+    }
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
 }
 
 } // namespace
