@@ -20,6 +20,13 @@ ByteBuffer bytes(std::string_view text) {
     return ByteBuffer(text.begin(), text.end());
 }
 
+// A fresh client after one request through it.
+RecordingInternetClient run(std::string_view url, const RequestOptions& options = {}) {
+    RecordingInternetClient client;
+    http_request(client, url, options);
+    return client;
+}
+
 // The block that default completion gives a caller without header lines.
 std::string completed_block(std::string_view url) {
     return "Accept: */*\r\nReferer: " + std::string(url) + "\r\nAccept-Language: zh-cn";
@@ -81,8 +88,7 @@ TEST(HttpRequest, UrlGivesHostPortPathAndScheme) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.url);
-        RecordingInternetClient client;
-        http_request(client, row.url);
+        const RecordingInternetClient client = run(row.url);
         ASSERT_EQ(client.requests.size(), 1U);
         EXPECT_EQ(client.connects[0].host, row.host);
         EXPECT_EQ(client.connects[0].port, row.port);
@@ -111,8 +117,7 @@ TEST(HttpRequest, FlagsWord) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordingInternetClient client;
-        http_request(client, row.url, row.options);
+        const RecordingInternetClient client = run(row.url, row.options);
         ASSERT_EQ(client.requests.size(), 1U);
         EXPECT_EQ(client.requests[0].flags, row.flags);
     }
@@ -127,8 +132,8 @@ TEST(HttpRequest, MethodsOutsideTheTableActAsGet) {
                         {4, "OPTIONS"}, {5, "DELETE"}, {6, "TRACE"}, {7, "CONNECT"}, {8, "GET"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.method);
-        RecordingInternetClient client;
-        http_request(client, quote_url, {.method = row.method, .post_text = "a=1"});
+        const RecordingInternetClient client =
+            run(quote_url, {.method = row.method, .post_text = "a=1"});
         ASSERT_EQ(client.sends.size(), 1U);
         EXPECT_EQ(client.requests[0].verb, row.verb);
         const bool get = row.verb == "GET";
@@ -140,8 +145,7 @@ TEST(HttpRequest, MethodsOutsideTheTableActAsGet) {
 }
 
 TEST(HttpRequest, PostWithoutArgumentsSendsNoBodyAndAFormType) {
-    RecordingInternetClient client;
-    http_request(client, quote_url, {.method = 1});
+    const RecordingInternetClient client = run(quote_url, {.method = 1});
     ASSERT_EQ(client.sends.size(), 1U);
     EXPECT_EQ(client.requests[0].verb, "POST");
     EXPECT_EQ(client.sends[0].headers,
@@ -165,8 +169,7 @@ TEST(HttpRequest, BodyBytesWinOverBodyText) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordingInternetClient client;
-        http_request(client, quote_url, row.options);
+        const RecordingInternetClient client = run(quote_url, row.options);
         ASSERT_EQ(client.sends.size(), 1U);
         EXPECT_EQ(client.sends[0].body, row.body);
     }
@@ -192,8 +195,7 @@ TEST(HttpRequest, AgentComesFromTheCallersUserAgentLine) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordingInternetClient client;
-        http_request(client, quote_url, {.extra_headers = row.extra_headers});
+        const RecordingInternetClient client = run(quote_url, {.extra_headers = row.extra_headers});
         ASSERT_EQ(client.sends.size(), 1U);
         EXPECT_EQ(client.opens[0].agent, row.agent);
         if (!row.sent_line.empty()) {
@@ -220,8 +222,7 @@ TEST(HttpRequest, ProxyModes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordingInternetClient client;
-        http_request(client, row.url, {.proxy = row.proxy});
+        const RecordingInternetClient client = run(row.url, {.proxy = row.proxy});
         ASSERT_EQ(client.opens.size(), 1U);
         EXPECT_EQ(client.opens[0].access, row.access);
         EXPECT_EQ(client.opens[0].proxy, row.passed);
@@ -260,8 +261,7 @@ TEST(HttpRequest, HeaderBlockIsCompletedThenNormalised) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordingInternetClient client;
-        http_request(client, url, row.options);
+        const RecordingInternetClient client = run(url, row.options);
         ASSERT_EQ(client.sends.size(), 1U);
         EXPECT_EQ(client.sends[0].headers, row.block);
     }
@@ -287,8 +287,7 @@ TEST(HttpRequest, CookieLineIsAddedAfterNormalisation) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RecordingInternetClient client;
-        http_request(client, url, row.options);
+        const RecordingInternetClient client = run(url, row.options);
         ASSERT_EQ(client.sends.size(), 1U);
         EXPECT_EQ(client.sends[0].headers, row.block);
     }
