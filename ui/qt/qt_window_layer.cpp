@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QIcon>
 #include <QImageReader>
@@ -194,6 +195,7 @@ public:
         QMargins applied_frame;
         QPoint reported_place;
         bool reported_minimised = false;
+        QElapsedTimer last_trigger;
         bool discard_pending = false;
         bool destroying = false;
     };
@@ -415,6 +417,54 @@ public:
             // Qt has finished with the change.
             post([this, id, serial] { report_move(id, serial); });
             break;
+        }
+    }
+
+    void tray_activated(const WindowId& id, std::uint64_t serial,
+                        QSystemTrayIcon::ActivationReason reason) {
+        OpenWindow* window = find(id, serial);
+        if (!window) {
+            return;
+        }
+        std::vector<int> codes;
+        switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            // Notification areas spoken to over D-Bus report a double-click
+            // as two activations; it still arrives as 1, 2, 1.
+            if (window->last_trigger.isValid() &&
+                window->last_trigger.elapsed() <= QApplication::doubleClickInterval()) {
+                window->last_trigger.invalidate();
+                codes = {2, 1};
+            } else {
+                window->last_trigger.start();
+                codes = {1};
+            }
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            window->last_trigger.invalidate();
+            codes = {2};
+            break;
+        case QSystemTrayIcon::Context:
+            codes = {3};
+            break;
+        default:
+            return;
+        }
+        // From the queue: the tray may report inside its own mouse handling,
+        // and the handler may open a menu.
+        for (const int code : codes) {
+            post([this, id, serial, code] {
+                deliver(nullptr, [this, id, serial, code] {
+                    OpenWindow* target = find(id, serial);
+                    if (!target) {
+                        return;
+                    }
+                    const auto handler = target->definition.on_tray_event;
+                    if (handler) {
+                        handler(code);
+                    }
+                });
+            });
         }
     }
 
@@ -890,30 +940,7 @@ void QtWindowLayer::update_tray_icon(const WindowId& id, const core::ByteBuffer&
         const std::uint64_t serial = window->serial;
         QObject::connect(window->tray.get(), &QSystemTrayIcon::activated, &impl_->anchor,
                          [this, id, serial](QSystemTrayIcon::ActivationReason reason) {
-                             int code = 0;
-                             switch (reason) {
-                             case QSystemTrayIcon::Trigger:
-                                 code = 1;
-                                 break;
-                             case QSystemTrayIcon::DoubleClick:
-                                 code = 2;
-                                 break;
-                             case QSystemTrayIcon::Context:
-                                 code = 3;
-                                 break;
-                             default:
-                                 return;
-                             }
-                             impl_->deliver(nullptr, [this, id, serial, code] {
-                                 Impl::OpenWindow* target = impl_->find(id, serial);
-                                 if (!target) {
-                                     return;
-                                 }
-                                 const auto handler = target->definition.on_tray_event;
-                                 if (handler) {
-                                     handler(code);
-                                 }
-                             });
+                             impl_->tray_activated(id, serial, reason);
                          });
     }
     window->tray->setIcon(icon_from_bytes(icon));

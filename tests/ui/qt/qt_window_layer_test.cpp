@@ -548,7 +548,16 @@ TEST_F(QtLayerTest, OneTrayIconPerWindowWithItsCodesAndShortTip) {
           QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick}) {
         emit tray->activated(reason);
     }
+    handle_queue();
     EXPECT_EQ(events_, (std::vector<std::string>{"tray 1", "tray 2", "tray 1", "tray 3"}));
+
+    // A tray that reports a double-click as two quick activations.
+    events_.clear();
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    emit tray->activated(QSystemTrayIcon::Trigger);
+    emit tray->activated(QSystemTrayIcon::Trigger);
+    handle_queue();
+    EXPECT_EQ(events_, (std::vector<std::string>{"tray 1", "tray 2", "tray 1"}));
 
     layer_->update_tray_icon(test_window, {}, {});
     EXPECT_EQ(layer_->native_tray_icon(test_window), nullptr);
