@@ -9,6 +9,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # a throw-away TLS server for the certificate test
+  openssl
   # fuzzing and sanitizer runtimes for clang
   clang libclang-rt-14-dev
   # http client

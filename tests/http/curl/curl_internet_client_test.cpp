@@ -5,11 +5,15 @@
 #include "http/http_request.h"
 #include "support/loopback_server.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace zorvane::http {
 namespace {
@@ -249,6 +253,65 @@ TEST(CurlOnTheWire, BodyAtTheBoundStillArrives) {
     CurlInternetClient client({.max_body_bytes = 1000});
 
     EXPECT_EQ(http_request(client, server.url("/")).size(), 1000U);
+}
+
+// A TLS server whose certificate no authority signed: the client must refuse
+// it, while a client that skips the check gets the page (which shows that the
+// server itself works).
+TEST(CurlOnTheWire, HttpsCertificateIsVerified) {
+    if (std::system("command -v openssl > /dev/null") != 0) {
+        GTEST_SKIP() << "needs the openssl program (tools/install-deps.sh installs it)";
+    }
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zorvane-tls-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string cert = (folder / "cert.pem").string();
+    const std::string key = (folder / "key.pem").string();
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                           "-nodes -days 1 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 "
+                           "-keyout " +
+                           key + " -out " + cert + " 2> /dev/null")
+                              .c_str()),
+              0);
+    // Two connections, then it ends; the time-out bounds a run gone wrong.
+    FILE* server = ::popen(("timeout 30 openssl s_server -accept 127.0.0.1:0 -naccept 2 -www "
+                            "-cert " +
+                            cert + " -key " + key + " 2>&1")
+                               .c_str(),
+                           "r");
+    ASSERT_NE(server, nullptr);
+    std::string port;
+    char line[256];
+    while (port.empty() && std::fgets(line, sizeof line, server) != nullptr) {
+        const std::string text = line;
+        if (text.rfind("ACCEPT 127.0.0.1:", 0) == 0) {
+            port = text.substr(17, text.find_first_of("\r\n") - 17);
+        }
+    }
+    ASSERT_FALSE(port.empty());
+    const std::string url = "https://127.0.0.1:" + port + "/";
+
+    CurlInternetClient client;
+    EXPECT_TRUE(http_request(client, url).empty());
+
+    std::string page;
+    CURL* unchecked = curl_easy_init();
+    curl_easy_setopt(unchecked, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(unchecked, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(unchecked, CURLOPT_PROXY, "");
+    curl_easy_setopt(unchecked, CURLOPT_WRITEDATA, &page);
+    curl_easy_setopt(
+        unchecked, CURLOPT_WRITEFUNCTION,
+        +[](char* data, std::size_t size, std::size_t count, void* into) {
+            static_cast<std::string*>(into)->append(data, size * count);
+            return size * count;
+        });
+    EXPECT_EQ(curl_easy_perform(unchecked), CURLE_OK);
+    curl_easy_cleanup(unchecked);
+    EXPECT_NE(page.find("s_server"), std::string::npos);
+
+    ::pclose(server);
+    std::filesystem::remove_all(folder);
 }
 
 // The client on its own: the proxy text, the environment and the head buffer.
