@@ -27,6 +27,11 @@
 
 #include <gtest/gtest.h>
 
+// Fontconfig keeps its caches until the process ends; that is not ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 namespace zorvane::ui {
 namespace {
 
