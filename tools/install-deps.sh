@@ -19,6 +19,8 @@ packages=(
   qt6-base-dev
   # end-to-end tests under a virtual screen, with a notification area
   xvfb xauth trayer x11-utils xdotool imagemagick
+  # a window manager, so that windows get frames and can be minimised there
+  openbox
   # a font with CJK glyphs
   fonts-wqy-microhei
 )
