@@ -153,7 +153,6 @@ struct Request final : CurlInternetClient::Object {
     std::string body;
     std::string head;
     bool head_complete = false;
-    bool body_too_large = false;
     std::size_t read_offset = 0;
 };
 
@@ -161,8 +160,7 @@ std::size_t take_body(char* data, std::size_t size, std::size_t count, void* use
     auto& request = *static_cast<Request*>(user);
     const std::size_t bytes = size * count;
     if (request.body.size() + bytes > request.max_body_bytes) {
-        request.body_too_large = true;
-        return 0; // ends the transfer with a write error
+        return 0; // ends the transfer with a write error: a failed request
     }
     request.body.append(data, bytes);
     return bytes;
@@ -257,7 +255,6 @@ bool CurlInternetClient::send_request(InternetHandle handle, std::string_view he
     request->body.clear();
     request->head.clear();
     request->head_complete = false;
-    request->body_too_large = false;
     request->read_offset = 0;
     request->max_body_bytes = limits_.max_body_bytes;
 
@@ -286,9 +283,11 @@ bool CurlInternetClient::send_request(InternetHandle handle, std::string_view he
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
 
-    // The limits of CurlLimits: a request that cannot connect within the
-    // connect time-out, or that has not ended within the total time-out, fails;
-    // so does one whose body grows past the bound.
+    // Every request blocks the window that made it: the connection must stand
+    // within the connect time-out (2 s by default) and the whole exchange end
+    // within the total time-out (5 s), or the request fails. A body over the
+    // bound (8 MiB) fails it too, with an empty body, rather than letting a
+    // broken server exhaust memory. See CurlLimits.
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits_.connect_timeout_ms);
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, limits_.total_timeout_ms);
     curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits_.max_body_bytes));
