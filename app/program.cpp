@@ -49,9 +49,13 @@ ui::WindowDefinition Program::main_window_definition() {
     return window;
 }
 
-int Program::run() {
+void Program::start() {
     layer_.define_window(main_window_definition());
     layer_.open_window(ui::main_window_id);
+}
+
+int Program::run() {
+    start();
     return layer_.run();
 }
 

@@ -16,8 +16,11 @@ public:
     // The main window's description with every event bound to its handler.
     ui::WindowDefinition main_window_definition();
 
-    // Defines the windows, opens the main window and runs the event loop while
-    // any window of the program exists; gives the program's exit code.
+    // Defines the program's windows and opens the main window: the start-up
+    // without the event loop.
+    void start();
+    // Starts and runs the event loop while any window of the program exists;
+    // gives the program's exit code.
     int run();
 
     ui::WindowLayer& layer() { return layer_; }
