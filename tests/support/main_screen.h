@@ -1,0 +1,136 @@
+#pragma once
+
+// The main window on the simulated screen, over a program directory of its
+// own in the temporary folder (real files, removed afterwards) and a quote
+// client with canned replies. The window is built from the program's own
+// description; a test binds the handlers it exercises.
+//
+//   MainScreen main;                       // page folder made, window open
+//   main.type("代码1", "600000");
+//   portfolio::save_page(main.screen, main.files);
+//   EXPECT_EQ(main.page_file("1"), ...);
+
+#include "app/main_window.h"
+#include "core/encoding.h"
+#include "core/local_file_system.h"
+#include "quotes/quote_exchange.h"
+#include "support/canned_quote_client.h"
+#include "ui/simulated/simulated_window_layer.h"
+#include "ui/window_ids.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvane::test {
+
+// A fresh folder in the temporary folder, removed with everything in it.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zorvane-app-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("no temporary folder");
+        }
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The bytes of a page file whose fields, in file order, are given; the fields
+// not given are empty.
+inline std::string page_file_bytes(std::vector<std::string> fields) {
+    fields.resize(24);
+    std::string bytes = "\r\n|";
+    for (const std::string& field : fields) {
+        bytes += field + "|";
+    }
+    return bytes;
+}
+
+class MainScreen {
+public:
+    explicit MainScreen(ui::WindowDefinition definition = app::main_window_description(),
+                        bool make_page_folder = true)
+        : files(core::utf8_to_gbk(folder.path().string()))
+        , quotes(client, "quotes.test") {
+        if (make_page_folder) {
+            std::filesystem::create_directory(page_folder());
+        }
+        screen.define_window(std::move(definition));
+        screen.open_window(ui::main_window_id);
+    }
+
+    static ui::ControlRef ref(std::string_view control) {
+        return {ui::main_window_id, core::Text(control)};
+    }
+
+    core::Text text(std::string_view box) const {
+        return ui::text_property(screen, ref(box), ui::Property::edit_text);
+    }
+    core::Text caption(std::string_view label) const {
+        return ui::text_property(screen, ref(label), ui::Property::label_text);
+    }
+    std::int64_t colour(std::string_view label) const {
+        return ui::number_property(screen, ref(label), ui::Property::label_colour);
+    }
+    // Sets a box as the program does: no filtering, no normal form.
+    void set_text(std::string_view box, std::string_view text) {
+        screen.assign_property(ref(box), ui::Property::edit_text, core::Text(text));
+    }
+    void set_caption(std::string_view label, std::string_view text) {
+        screen.assign_property(ref(label), ui::Property::label_text, core::Text(text));
+    }
+    void set_colour(std::string_view label, ui::Colour colour) {
+        screen.assign_property(ref(label), ui::Property::label_colour,
+                               static_cast<std::int64_t>(colour));
+    }
+
+    // The page folder on this machine.
+    std::filesystem::path page_folder() const {
+        return core::LocalFileSystem::native_path(
+            core::join_texts({files.program_directory(), "\\Zorvane配置文件"}));
+    }
+    std::filesystem::path page_path(std::string_view page_name) const {
+        return core::LocalFileSystem::native_path(core::join_texts(
+            {files.program_directory(), "\\Zorvane配置文件\\", page_name, ".ini"}));
+    }
+    bool page_exists(std::string_view page_name) const {
+        return std::filesystem::exists(page_path(page_name));
+    }
+    // The page file's bytes as they lie on the disk.
+    std::string page_file(std::string_view page_name) const {
+        std::ifstream in(page_path(page_name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void write_page_file(std::string_view page_name, std::string_view bytes) const {
+        std::ofstream out(page_path(page_name), std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    TemporaryFolder folder;
+    core::LocalFileSystem files;
+    CannedQuoteClient client;
+    quotes::QuoteService quotes;
+    ui::SimulatedWindowLayer screen;
+};
+
+} // namespace zorvane::test
