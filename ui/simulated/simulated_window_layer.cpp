@@ -446,11 +446,18 @@ int SimulatedWindowLayer::primary_screen_height() const {
 }
 
 void SimulatedWindowLayer::advance(std::int64_t ms) {
+    if (handler_depth_ > 0) {
+        fault("advance inside a handler; elapse lets a handler take time");
+        elapse(ms);
+        return;
+    }
     pump_until(now_ + std::max<std::int64_t>(ms, 0));
 }
 
 void SimulatedWindowLayer::settle() {
-    pump_until(now_);
+    if (handler_depth_ == 0) {
+        pump_until(now_);
+    }
 }
 
 void SimulatedWindowLayer::elapse(std::int64_t ms) {
@@ -910,8 +917,10 @@ void SimulatedWindowLayer::create_window(const WindowId& id) {
     if (find_instance(id, serial) != nullptr) {
         dispatch(definition->on_moved);
     }
+    // A window whose discarding was asked for while it was being created is
+    // never shown.
     Window* created = find_instance(id, serial);
-    if (created != nullptr && !ended_ && definition->visible) {
+    if (created != nullptr && !ended_ && definition->visible && !created->discard_pending) {
         show_window(*created, true);
     }
 }

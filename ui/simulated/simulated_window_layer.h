@@ -22,9 +22,19 @@
 // (or dismissed) and noted in faults().
 //
 // end_program() throws a private exception that the layer's dispatch catches at
-// the outermost handler, so the rest of the handler does not run; from then on
-// nothing is delivered and every user action is refused. The screen stays as
-// it was at the end and can still be read.
+// the outermost handler, so the rest of the handler does not run (a handler
+// must not swallow it with catch (...)); from then on nothing is delivered and
+// every user action is refused. The screen stays as it was at the end and can
+// still be read.
+//
+//   SimulatedWindowLayer screen;            // 1920 x 1080, clock at 0
+//   screen.define_window(description);
+//   screen.open_window(main_window_id);     // created, moved, shown
+//   screen.type_text({main_window_id, "股票数量1"}, "007");
+//   screen.answer_next_message(answer_ok, 2000);  // open for 2 s, timers run
+//   screen.click({main_window_id, "保存"});  // "007" became "7" first
+//   screen.advance(3000);                   // three seconds of ticks
+//   EXPECT_THAT(screen.faults(), IsEmpty());
 //
 // User actions return false when the user could not have done them: the
 // program has ended, a handler or modal box is running, the window is not open
@@ -128,7 +138,8 @@ public:
     int primary_screen_height() const;
     std::int64_t now() const { return now_; }
     // Time passes with the program idle; due ticks and queued events are
-    // delivered in time order.
+    // delivered in time order. For the outer loop only: inside a handler it is
+    // a fault and acts like elapse().
     void advance(std::int64_t ms);
     // Delivers what is queued or already due, without moving the clock.
     void settle();
@@ -139,6 +150,7 @@ public:
     // point of simulated time; it runs from the outer event loop, never
     // behind a modal box.
     void at(std::int64_t time, std::function<void()> action);
+    // How much simulated time run() lets pass at most (ten minutes unless set).
     void set_run_limit(std::int64_t ms) { run_limit_ = ms; }
 
     // --- The end of the program ---

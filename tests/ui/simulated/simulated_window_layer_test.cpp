@@ -361,6 +361,21 @@ TEST_F(SimulatedLayerTest, OpeningAWindowWhoseDiscardIsPendingCreatesItAnew) {
     EXPECT_EQ(text("编辑框1"), "1");           // values start from the definition again
 }
 
+TEST_F(SimulatedLayerTest, AWindowDiscardedWhileBeingCreatedIsNeverShown) {
+    main.on_created = [this] { layer.discard_window(main_id); };
+    main.on_will_be_destroyed = [this] {
+        log.push_back("will be destroyed, shown " + std::to_string(shown(main_id)));
+    };
+    define();
+
+    EXPECT_TRUE(layer.open_window(main_id));
+    EXPECT_TRUE(layer.window_exists(main_id));
+    layer.settle();
+
+    EXPECT_THAT(log, ElementsAre("moved 0 742", "will be destroyed, shown 0"));
+    EXPECT_FALSE(layer.window_exists(main_id));
+}
+
 TEST_F(SimulatedLayerTest, TimersCountFromTheirWindowsCreation) {
     open_main();
     layer.advance(250);
@@ -388,6 +403,23 @@ TEST_F(SimulatedLayerTest, TicksThatFallDueDuringASlowHandlerAreMergedIntoOne) {
 
     // Due at 1000; busy until 4500, so 2000, 3000 and 4000 become one tick.
     EXPECT_THAT(log, ElementsAre("tick main at 1000", "tick main at 4500", "tick main at 5000"));
+}
+
+TEST_F(SimulatedLayerTest, AdvanceInsideAHandlerOnlyLetsTimePass) {
+    int ticks = 0;
+    control_of(main, "时钟1").on_periodic = [this, &ticks] {
+        log.push_back("tick main at " + std::to_string(layer.now()));
+        if (ticks++ == 0) {
+            layer.advance(1500);
+        }
+    };
+    open_main();
+
+    layer.advance(2600);
+
+    EXPECT_THAT(log, ElementsAre("tick main at 1000", "tick main at 2500"));
+    EXPECT_THAT(layer.faults(),
+                ElementsAre("advance inside a handler; elapse lets a handler take time"));
 }
 
 TEST_F(SimulatedLayerTest, TimersFireBehindAnOpenMessageBox) {
