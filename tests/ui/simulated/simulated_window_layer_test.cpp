@@ -691,6 +691,69 @@ TEST_F(SimulatedLayerTest, ClosingRunsWillBeDestroyedWithTimersFiringBehindItsQu
     EXPECT_TRUE(layer.running());
 }
 
+// The main window's way to the tray and back, as the program drives it:
+// minimising hides it and shows an icon; a double-click on the icon shows it
+// again, restored and centred.
+TEST_F(SimulatedLayerTest, MinimiseToTrayAndBackByDoubleClick) {
+    main.on_moved = [this] {
+        if (state(main_id) == 2) {
+            set_shown(0);
+            layer.update_tray_icon(main_id, {0, 0, 1, 0, 1, 0}, "Zorvane");
+        }
+    };
+    main.on_tray_event = [this](int code) {
+        log.push_back("tray " + std::to_string(code));
+        if (code == 2) {
+            set_shown(1);
+            set_state(1);
+        }
+    };
+    open_main();
+    layer.drag_window(main_id, 5, 6);
+
+    ASSERT_TRUE(layer.minimise(main_id));
+    EXPECT_EQ(shown(main_id), 0);
+    EXPECT_EQ(state(main_id), 2);
+    EXPECT_FALSE(layer.restore(main_id)); // no taskbar button to restore it from
+
+    ASSERT_TRUE(layer.tray_double_click(main_id));
+    EXPECT_THAT(log, ElementsAre("tray 1", "tray 2", "tray 1"));
+    EXPECT_EQ(shown(main_id), 1);
+    EXPECT_EQ(state(main_id), 0);
+    EXPECT_EQ(layer.window_rect(main_id), centre);
+    EXPECT_EQ(layer.active_window(), main_id);
+    EXPECT_EQ(layer.tray_icon_count(), 1);
+
+    ASSERT_TRUE(layer.minimise(main_id));
+    EXPECT_EQ(layer.tray_icon_count(), 1);
+}
+
+TEST_F(SimulatedLayerTest, EndingTheProgramFromTheClosingQuestionDestroysNothing) {
+    main.on_will_be_destroyed = [this] {
+        if (layer.show_message("是否保留悬浮窗?", message_yes_no, "关闭提示") == answer_no) {
+            layer.update_tray_icon(main_id, {}, {});
+            layer.end_program(0);
+        }
+        log.push_back("after the question");
+    };
+    floating.on_will_be_destroyed = note("floating will be destroyed");
+    open_main();
+    layer.open_window(float_id);
+    layer.update_tray_icon(main_id, {0, 0, 1, 0, 1, 0}, "Zorvane");
+    layer.answer_next_message(answer_no);
+
+    ASSERT_TRUE(layer.close(main_id));
+
+    EXPECT_TRUE(layer.ended());
+    EXPECT_EQ(layer.exit_code(), 0);
+    EXPECT_THAT(log, IsEmpty());
+    EXPECT_EQ(layer.tray_icon_count(), 0);
+    EXPECT_TRUE(layer.window_exists(float_id));
+    EXPECT_FALSE(layer.running());
+    layer.advance(10000);
+    EXPECT_THAT(log, IsEmpty());
+}
+
 TEST_F(SimulatedLayerTest, EscClosesOnlyWindowsDefinedSo) {
     open_main();
     layer.open_window(float_id);
