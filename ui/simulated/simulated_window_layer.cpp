@@ -111,6 +111,17 @@ bool on_screen(ControlKind kind) {
            kind != ControlKind::menu_item;
 }
 
+// A bordered window has a caption bar when it has a title or a system menu;
+// its minimise and maximise buttons sit there, beside the system menu.
+bool has_caption_bar(const WindowDefinition& definition) {
+    return definition.border != Border::none &&
+           (!definition.title.empty() || definition.system_menu);
+}
+
+bool has_title_button(const WindowDefinition& definition, bool WindowDefinition::*button) {
+    return has_caption_bar(definition) && definition.system_menu && definition.*button;
+}
+
 std::string describe(const ControlRef& control) {
     return control.control.empty() ? "window " + control.window
                                    : control.control + " of window " + control.window;
@@ -561,7 +572,8 @@ bool SimulatedWindowLayer::right_button(const ControlRef& target) {
 
 bool SimulatedWindowLayer::minimise(const WindowId& id) {
     Window* window = reachable_window(id);
-    if (window == nullptr || !window->definition->minimize_box) {
+    if (window == nullptr ||
+        !has_title_button(*window->definition, &WindowDefinition::minimize_box)) {
         return false;
     }
     minimise_window(*window);
@@ -571,7 +583,8 @@ bool SimulatedWindowLayer::minimise(const WindowId& id) {
 
 bool SimulatedWindowLayer::maximise(const WindowId& id) {
     Window* window = reachable_window(id);
-    if (window == nullptr || !window->definition->maximize_box ||
+    if (window == nullptr ||
+        !has_title_button(*window->definition, &WindowDefinition::maximize_box) ||
         window->placement == placement_maximised) {
         return false;
     }
@@ -608,7 +621,8 @@ bool SimulatedWindowLayer::press_escape(const WindowId& id) {
 
 bool SimulatedWindowLayer::drag_window(const WindowId& id, int left, int top) {
     Window* window = reachable_window(id);
-    if (window == nullptr || window->placement != placement_normal) {
+    if (window == nullptr || window->placement != placement_normal ||
+        !(has_caption_bar(*window->definition) || window->definition->drag_by_body)) {
         return false;
     }
     const ScreenRect target{left, top, window->rect.width, window->rect.height};

@@ -112,6 +112,8 @@ public:
     SimulatedWindowLayer& operator=(const SimulatedWindowLayer&) = delete;
 
     // --- WindowLayer ---
+    // A window already open keeps the definition it was built from; the new
+    // one serves its next creation.
     void define_window(WindowDefinition definition) override;
     PropertyValue property_value(const ControlRef& control, Property property) const override;
     void assign_property(const ControlRef& control, Property property,
@@ -193,7 +195,9 @@ public:
     // The window's body when the control name is empty.
     bool double_click(const ControlRef& target);
     bool right_button(const ControlRef& target);
-    // The title bar's buttons. Minimising and restoring move the window.
+    // The caption bar's buttons, present only where the definition gives the
+    // window a caption bar, a system menu and the button. Minimising and
+    // restoring move the window.
     bool minimise(const WindowId& window);
     bool maximise(const WindowId& window);
     bool restore(const WindowId& window);
@@ -202,7 +206,8 @@ public:
     bool close(const WindowId& window);
     // Closes the window when its definition says Esc does.
     bool press_escape(const WindowId& window);
-    // Drags the window by its caption or body to a new place.
+    // Drags the window by its caption bar, or by its body where the
+    // definition allows it, to a new place.
     bool drag_window(const WindowId& window, int left, int top);
     // Chooses an item of a visible menu bar.
     bool choose_menu_bar_item(const ControlRef& item);

@@ -672,6 +672,38 @@ TEST_F(SimulatedLayerTest, PlaceWindowMovesOnlyWhenTheRectangleChanges) {
     EXPECT_THAT(log, ElementsAre("moved 0 5", "moved 0 6"));
 }
 
+TEST_F(SimulatedLayerTest, OnlyACaptionBarOrADraggableBodyLetsTheUserMoveAWindow) {
+    struct Row {
+        const char* name;
+        Border border;
+        bool system_menu;
+        bool drag_by_body;
+        bool draggable;
+        bool minimisable;
+    };
+    const Row rows[] = {
+        {"fixed frame with system menu", Border::fixed, true, false, true, true},
+        {"no border", Border::none, false, false, false, false},
+        {"no border, dragged by its body", Border::none, false, true, true, false},
+        {"frame and title but no system menu", Border::fixed, false, false, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        floating.border = row.border;
+        floating.system_menu = row.system_menu;
+        floating.drag_by_body = row.drag_by_body;
+        floating.title = "T";
+        floating.minimize_box = true;
+        SimulatedWindowLayer screen;
+        screen.define_window(floating);
+        ASSERT_TRUE(screen.open_window(float_id));
+
+        EXPECT_EQ(screen.drag_window(float_id, 300, 400), row.draggable);
+        EXPECT_EQ(screen.window_rect(float_id)->left, row.draggable ? 300 : 0);
+        EXPECT_EQ(screen.minimise(float_id), row.minimisable);
+    }
+}
+
 TEST_F(SimulatedLayerTest, ClosingRunsWillBeDestroyedWithTimersFiringBehindItsQuestion) {
     main.on_will_be_destroyed = [this] {
         log.push_back("answer " + std::to_string(layer.show_message("是否保留悬浮窗?",
