@@ -8,8 +8,8 @@
 namespace zorvane::quotes {
 namespace {
 
-using test::CannedQuoteClient;
 using test::MainScreen;
+using test::ScriptedQuoteClient;
 
 TEST(IndexRows, PairLabelTimerAndSymbol) {
     const auto& rows = index_rows();
@@ -28,11 +28,11 @@ TEST(RefreshIndexLabel, EachRowAsksForItsIndexAndWritesItsLabel) {
     for (const IndexRow& row : index_rows()) {
         SCOPED_TRACE(row.label);
         MainScreen main;
-        main.client.reply("/list=s_" + row.symbol,
-                          CannedQuoteClient::quote_reply(row.symbol, "A,3000.12,12.34,0.41"));
+        main.client.answer("/list=s_" + row.symbol,
+                           ScriptedQuoteClient::quote_body(row.symbol, "A,3000.12,12.34,0.41"));
         refresh_index_label(main.screen, main.quotes, row);
-        ASSERT_EQ(main.client.paths.size(), 1u);
-        EXPECT_EQ(main.client.paths[0], "/list=s_" + row.symbol);
+        ASSERT_EQ(main.client.requested_paths().size(), 1u);
+        EXPECT_EQ(main.client.requested_paths()[0], "/list=s_" + row.symbol);
         for (const IndexRow& other : index_rows()) {
             const char* expected = &other == &row ? "A:3000.12   12.34    0.41%" : "";
             EXPECT_EQ(main.caption(other.label), expected) << other.label;
@@ -75,8 +75,8 @@ TEST(RefreshIndexLabel, CaptionAndColourFollowTheChange) {
         SCOPED_TRACE(row.name);
         MainScreen main;
         main.set_colour("标签1", 0x123456);
-        main.client.reply("/list=s_sh000001",
-                          CannedQuoteClient::quote_reply("sh000001", row.payload));
+        main.client.answer("/list=s_sh000001",
+                           ScriptedQuoteClient::quote_body("sh000001", row.payload));
         refresh_index_label(main.screen, main.quotes, index_rows()[0]);
         EXPECT_EQ(main.caption("标签1"), row.caption);
         EXPECT_EQ(main.colour("标签1"), row.colour);
@@ -86,18 +86,18 @@ TEST(RefreshIndexLabel, CaptionAndColourFollowTheChange) {
 TEST(RefreshIndexLabel, RepliesWithFewerThanFourFieldsLeaveTheLabelAsItIs) {
     const std::string bodies[] = {
         "",
-        CannedQuoteClient::quote_reply("sz399006", ""),
-        CannedQuoteClient::quote_reply("sz399006", "B"),
-        CannedQuoteClient::quote_reply("sz399006", "B,2000,-5"),
+        ScriptedQuoteClient::quote_body("sz399006", ""),
+        ScriptedQuoteClient::quote_body("sz399006", "B"),
+        ScriptedQuoteClient::quote_body("sz399006", "B,2000,-5"),
     };
     MainScreen main;
-    main.client.reply("/list=s_sz399006",
-                      CannedQuoteClient::quote_reply("sz399006", "A,2000,-3.5,-0.17"));
+    main.client.answer("/list=s_sz399006",
+                       ScriptedQuoteClient::quote_body("sz399006", "A,2000,-3.5,-0.17"));
     refresh_index_label(main.screen, main.quotes, index_rows()[2]);
     ASSERT_EQ(main.caption("标签4"), "A:2000   -3.5    -0.17%");
     for (const std::string& body : bodies) {
         SCOPED_TRACE(body);
-        main.client.reply("/list=s_sz399006", body);
+        main.client.answer("/list=s_sz399006", body);
         refresh_index_label(main.screen, main.quotes, index_rows()[2]);
         EXPECT_EQ(main.caption("标签4"), "A:2000   -3.5    -0.17%");
         EXPECT_EQ(main.colour("标签4"), ui::green);

@@ -9,8 +9,8 @@
 namespace zorvane::quotes {
 namespace {
 
-using test::CannedQuoteClient;
 using test::MainScreen;
+using test::ScriptedQuoteClient;
 
 // Slot 1 of a fresh main window holding 600000, whose quote carries `payload`.
 class SlotOne : public testing::Test {
@@ -21,7 +21,8 @@ protected:
         main_.set_text("成本1", cost);
     }
     void quote(const std::string& payload) {
-        main_.client.reply("/list=s_sh600000", CannedQuoteClient::quote_reply("sh600000", payload));
+        main_.client.answer("/list=s_sh600000",
+                            ScriptedQuoteClient::quote_body("sh600000", payload));
     }
     void refresh() { refresh_slot(main_.screen, main_.quotes, 1); }
     // The captions of name, price, change and profit.
@@ -69,9 +70,8 @@ TEST(RefreshSlot, AsksForTheSymbolOfTheCodeAsTyped) {
         MainScreen main;
         main.set_text("代码3", row.code);
         refresh_slot(main.screen, main.quotes, 3);
-        ASSERT_EQ(main.client.paths.size(), 1u);
-        EXPECT_EQ(main.client.paths[0], row.path);
-        EXPECT_EQ(main.client.hosts[0], "quotes.test");
+        ASSERT_EQ(main.client.requested_paths().size(), 1u);
+        EXPECT_EQ(main.client.requested_paths()[0], row.path);
     }
 }
 
@@ -83,8 +83,8 @@ TEST(RefreshSlot, EachSlotWritesOnlyItsOwnLabels) {
         main.set_text(slot.code_box, "600036");
         main.set_text(slot.shares_box, "100");
         main.set_text(slot.cost_box, "30");
-        main.client.reply("/list=s_sh600036",
-                          CannedQuoteClient::quote_reply("sh600036", "B,31.5,1.5,5.00,1,2"));
+        main.client.answer("/list=s_sh600036",
+                           ScriptedQuoteClient::quote_body("sh600036", "B,31.5,1.5,5.00,1,2"));
         refresh_slot(main.screen, main.quotes, n);
 
         EXPECT_EQ(main.caption(slot.name_label), "B");
@@ -107,7 +107,7 @@ TEST(RefreshSlot, SlotNumbersOutsideOneToEightDoNothing) {
     for (const int slot : {0, 9, -1}) {
         refresh_slot(main.screen, main.quotes, slot);
     }
-    EXPECT_TRUE(main.client.paths.empty());
+    EXPECT_TRUE(main.client.requested_paths().empty());
     EXPECT_TRUE(main.screen.faults().empty());
 }
 
@@ -205,9 +205,9 @@ TEST_F(SlotOne, RepliesWithFewerThanFourFieldsKeepNamePriceAndChange) {
     };
     const Row rows[] = {
         {"failed request", ""},
-        {"empty payload", CannedQuoteClient::quote_reply("sh600000", "")},
-        {"one field", CannedQuoteClient::quote_reply("sh600000", "B")},
-        {"three fields", CannedQuoteClient::quote_reply("sh600000", "B,99,-5")},
+        {"empty payload", ScriptedQuoteClient::quote_body("sh600000", "")},
+        {"one field", ScriptedQuoteClient::quote_body("sh600000", "B")},
+        {"three fields", ScriptedQuoteClient::quote_body("sh600000", "B,99,-5")},
         {"not a quote", "<html>403</html>"},
     };
     holding("1000", "9.5");
@@ -217,7 +217,7 @@ TEST_F(SlotOne, RepliesWithFewerThanFourFieldsKeepNamePriceAndChange) {
     main_.set_text("股票数量1", "100");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        main_.client.reply("/list=s_sh600000", row.body);
+        main_.client.answer("/list=s_sh600000", row.body);
         main_.set_caption("收益1", "");
         refresh();
         expect_shown("A", "10.23", "-7.68%", "73");
@@ -247,7 +247,7 @@ TEST_F(SlotOne, WithoutAPriceOnShowTheProfitStaysAsItIs) {
         main_.set_caption("收益1", row.profit_before);
         main_.set_colour("收益1", ui::red);
         main_.set_colour("股票1", ui::red);
-        main_.client.forget("/list=s_sh600000");
+        main_.client.answer("/list=s_sh600000", "");
         refresh();
         EXPECT_EQ(main_.caption("收益1"), row.profit_before);
         EXPECT_EQ(main_.colour("收益1"), ui::red);

@@ -2,58 +2,30 @@
 
 // The main window on the simulated screen, over a program directory of its
 // own in the temporary folder (real files, removed afterwards) and a quote
-// client with canned replies. The window is built from the program's own
+// client with scripted replies. The window is built from the program's own
 // description; a test binds the handlers it exercises.
 //
 //   MainScreen main;                       // page folder made, window open
-//   main.type("代码1", "600000");
+//   main.set_text("代码1", "600000");
 //   portfolio::save_page(main.screen, main.files);
 //   EXPECT_EQ(main.page_file("1"), ...);
 
 #include "app/main_window.h"
-#include "core/encoding.h"
 #include "core/local_file_system.h"
 #include "quotes/quote_exchange.h"
-#include "support/canned_quote_client.h"
+#include "support/program_folder.h"
+#include "support/scripted_quote_client.h"
 #include "ui/simulated/simulated_window_layer.h"
 #include "ui/window_ids.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zorvane::test {
-
-// A fresh folder in the temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zorvane-app-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("no temporary folder");
-        }
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // The bytes of a page file whose fields, in file order, are given; the fields
 // not given are empty.
@@ -70,7 +42,7 @@ class MainScreen {
 public:
     explicit MainScreen(ui::WindowDefinition definition = app::main_window_description(),
                         bool make_page_folder = true)
-        : files(core::utf8_to_gbk(folder.path().string()))
+        : files(folder.directory())
         , quotes(client, "quotes.test") {
         if (make_page_folder) {
             std::filesystem::create_directory(page_folder());
@@ -104,7 +76,8 @@ public:
                                static_cast<std::int64_t>(colour));
     }
 
-    // The page folder on this machine.
+    // The page folder and files on this machine; page names are GBK, as the
+    // program has them.
     std::filesystem::path page_folder() const {
         return core::LocalFileSystem::native_path(
             core::join_texts({files.program_directory(), "\\Zorvane配置文件"}));
@@ -126,9 +99,9 @@ public:
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
-    TemporaryFolder folder;
+    ProgramFolder folder;
     core::LocalFileSystem files;
-    CannedQuoteClient client;
+    ScriptedQuoteClient client;
     quotes::QuoteService quotes;
     ui::SimulatedWindowLayer screen;
 };

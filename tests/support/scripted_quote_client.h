@@ -3,13 +3,15 @@
 // An internet client that answers every request itself, with the reply
 // scripted for its path ("/list=s_sh600000"), and remembers each path asked
 // for. Tests that must see or count the quote requests use it; an unscripted
-// path gets an empty body, like a failed request.
+// path gets an empty body, like a failed request. A test can let time pass
+// while a request is being sent (while_sending), as a slow service would.
 
 #include "http/internet_client.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -23,10 +25,16 @@ public:
     void answer(const std::string& path, std::string body) { replies_[path] = std::move(body); }
     // Scripts a reply in the quote service's shape for one symbol.
     void answer_quote(const std::string& symbol, const std::string& payload) {
-        answer("/list=s_" + symbol, "var hq_str_s_" + symbol + "=\"" + payload + "\";\n");
+        answer("/list=s_" + symbol, quote_body(symbol, payload));
+    }
+    // A body in the quote service's shape.
+    static std::string quote_body(const std::string& symbol, const std::string& payload) {
+        return "var hq_str_s_" + symbol + "=\"" + payload + "\";\n";
     }
     const std::vector<std::string>& requested_paths() const { return requested_; }
     void forget_requests() { requested_.clear(); }
+    // Runs inside every send, after the path has been noted.
+    std::function<void()> while_sending;
 
     http::InternetHandle open(std::string_view, http::AccessType, std::string_view) override {
         return next_handle();
@@ -51,6 +59,9 @@ public:
             return false;
         }
         requested_.push_back(body->second.path);
+        if (while_sending) {
+            while_sending();
+        }
         const auto reply = replies_.find(body->second.path);
         body->second.bytes = reply == replies_.end() ? std::string() : reply->second;
         return true;
