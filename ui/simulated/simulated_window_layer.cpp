@@ -505,16 +505,24 @@ void SimulatedWindowLayer::set_cursor(int x, int y) {
 // --- User actions ---
 
 bool SimulatedWindowLayer::type_text(const ControlRef& box, std::string_view typed) {
-    return set_focus(box) && (insert_text(box, typed, true), true);
+    ControlState* state = focus_edit_box(box);
+    if (state != nullptr) {
+        insert_text(*state, typed, true);
+    }
+    return state != nullptr;
 }
 
 bool SimulatedWindowLayer::paste_text(const ControlRef& box, std::string_view pasted) {
-    return set_focus(box) && (insert_text(box, pasted, false), true);
+    ControlState* state = focus_edit_box(box);
+    if (state != nullptr) {
+        insert_text(*state, pasted, false);
+    }
+    return state != nullptr;
 }
 
 bool SimulatedWindowLayer::erase_text(const ControlRef& box, std::optional<int> count) {
-    ControlState* state = reachable_control(box);
-    if (state == nullptr || state->definition->kind != ControlKind::edit_box || !set_focus(box)) {
+    ControlState* state = focus_edit_box(box);
+    if (state == nullptr) {
         return false;
     }
     for (int erased = 0; !state->text.empty() && (!count || erased < *count); ++erased) {
@@ -1110,21 +1118,27 @@ void SimulatedWindowLayer::leave_focus() {
     }
 }
 
+// The edit box the user is about to edit, with the focus moved to it; null
+// when the user cannot reach it or it is no edit box.
+SimulatedWindowLayer::ControlState* SimulatedWindowLayer::focus_edit_box(const ControlRef& box) {
+    ControlState* state = reachable_control(box);
+    if (state == nullptr || state->definition->kind != ControlKind::edit_box || !set_focus(box)) {
+        return nullptr;
+    }
+    return state;
+}
+
 // Appends at the end of the box, a character at a time; typed characters must
 // also pass the box's input rule. A text ends at its first zero byte.
-void SimulatedWindowLayer::insert_text(const ControlRef& box, std::string_view text, bool typed) {
-    ControlState* state = reachable_control(box);
-    if (state == nullptr) {
-        return;
-    }
+void SimulatedWindowLayer::insert_text(ControlState& box, std::string_view text, bool typed) {
     text = text.substr(0, text.find('\0'));
-    const core::InputRule rule = state->definition->input_rule;
+    const core::InputRule rule = box.definition->input_rule;
     const auto limit = static_cast<std::size_t>(std::max(core::length_limit(rule), 0));
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t length = char_length(text, at);
-        const bool room = limit == 0 || state->text.size() + length <= limit;
+        const bool room = limit == 0 || box.text.size() + length <= limit;
         if (room && (!typed || core::accepts_typed(rule, text[at]))) {
-            state->text.append(text.substr(at, length));
+            box.text.append(text.substr(at, length));
         }
         at += length;
     }

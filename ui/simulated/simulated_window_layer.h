@@ -283,7 +283,8 @@ private:
 
     // Controls.
     void leave_focus();
-    void insert_text(const ControlRef& box, std::string_view text, bool typed);
+    ControlState* focus_edit_box(const ControlRef& box);
+    void insert_text(ControlState& box, std::string_view text, bool typed);
     void write_control(ControlState& control, Property property, const PropertyValue& value,
                        const ControlRef& where);
     void fault(std::string what) const;

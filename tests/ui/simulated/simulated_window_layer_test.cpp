@@ -638,6 +638,8 @@ TEST_F(SimulatedLayerTest, NormalFormsApplyOnlyWhenTheUserLeavesTheBox) {
     ASSERT_TRUE(layer.erase_text({main_id, "编辑框1"}));
     EXPECT_EQ(text("编辑框1"), "");
     EXPECT_FALSE(layer.type_text({main_id, "股票1"}, "x")); // a label takes no typing
+    EXPECT_FALSE(layer.paste_text({main_id, "保存"}, "x")); // nor does a button
+    EXPECT_EQ(text_property(layer, {main_id, "保存"}, Property::label_text), "");
 }
 
 TEST_F(SimulatedLayerTest, CheckBoxChangesBeforeItsHandlerRuns) {
