@@ -48,15 +48,25 @@ QPixmap asset_picture(const std::string& asset) {
     return picture;
 }
 
+// The windows were laid out for a 12-pixel default GUI font with narrow
+// digits: six of them must fit a code box 45 pixels wide.
+QFont default_gui_font() {
+    QFont font = QApplication::font();
+    font.setFamilies(
+        {QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"), font.family()});
+    font.setPixelSize(12);
+    return font;
+}
+
 QFont make_font(const Font& font) {
-    QFont made = QApplication::font();
+    QFont made = default_gui_font();
     if (font.face.empty() && font.height == 0) {
         return made;
     }
     // Faces the system may lack are followed by ones that have the same
     // style and the CJK glyphs, so "黑体" still looks like a black face.
     QStringList families;
-    families << (font.face.empty() ? made.family() : to_qt(font.face));
+    families << (font.face.empty() ? QApplication::font().family() : to_qt(font.face));
     if (!font.face.empty() || font.charset == gb2312_charset) {
         families << QStringLiteral("SimHei") << QStringLiteral("WenQuanYi Micro Hei")
                  << QStringLiteral("Noto Sans CJK SC") << QStringLiteral("Droid Sans Fallback");
@@ -595,6 +605,7 @@ public:
             [this, id, serial](qt::WidgetEvent event) { widget_event(id, serial, event); },
             definition.drag_by_body, definition.shape == Shape::ellipse);
         window->widget->setWindowFlags(flags_of(definition));
+        window->widget->setFont(default_gui_font());
         window->widget->setWindowTitle(to_qt(definition.title));
         if (definition.background != button_face) {
             QPalette colours = window->widget->palette();
@@ -951,6 +962,9 @@ void QtWindowLayer::update_tray_icon(const WindowId& id, const core::ByteBuffer&
 int QtWindowLayer::show_message(const Text& text, int flags, const Text& caption) {
     QMessageBox box(icon_of(flags), to_qt(caption), to_qt(text), buttons_of(flags));
     box.setTextFormat(Qt::PlainText);
+    // A caption and a close button, no minimise or maximise box.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     // No owner, and modal for the whole program.
     box.setWindowModality(Qt::ApplicationModal);
     int result = 0;
