@@ -3,6 +3,7 @@
 #   floating_background.jpg  100 x 100, a large white cloud over a blue sky and sea
 #   label_strip.jpg          100 x 24, a pale cyan strip behind the floating labels
 #   zorvane.ico              the tray icon: 128, 64, 48, 32 and 16 pixels at 32 bits
+#   zorvane.png              its 128-pixel picture, for the desktop entry
 # Everything is drawn from the shapes below (nothing random, no dates in the
 # files), so running it again gives the same bytes. Needs Debian's ImageMagick 6
 # (tools/install-deps.sh); CONVERT names another convert program.
@@ -73,5 +74,7 @@ icon_image 48 9
 icon_image 32 11
 icon_image 16 15
 "$convert" "$work"/icon-{128,64,48,32,16}.png assets/zorvane.ico
+# The same picture for the desktop entry of an installed copy.
+cp "$work/icon-128.png" assets/zorvane.png
 
 ls -l assets
