@@ -1,6 +1,8 @@
 #include "app/program.h"
 
+#include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "app/tray.h"
 #include "portfolio/page_files.h"
 #include "portfolio/page_navigation.h"
 #include "quotes/index_strip.h"
@@ -13,7 +15,8 @@ Program::Program(ui::WindowLayer& layer, core::FileSystem& files,
                  const quotes::QuoteService& quotes)
     : layer_(layer)
     , files_(files)
-    , quotes_(quotes) {}
+    , quotes_(quotes)
+    , floating_(layer, files, quotes) {}
 
 ui::WindowDefinition Program::main_window_definition() {
     ui::WindowDefinition window = main_window_description();
@@ -22,13 +25,13 @@ ui::WindowDefinition Program::main_window_definition() {
         return *find_control(window, name);
     };
 
-    // FIXME: on_created: main_window_created.
-    // FIXME: on_moved: main_window_minimised.
-    // FIXME: on_will_be_destroyed: main_window_closing.
-    // FIXME: on_tray_event: tray_icon_event.
-    // FIXME: 启用悬浮窗 on_clicked: floating_window_toggled.
-    // FIXME: 打开 on_selected: tray_open_selected.
-    // FIXME: 退出 on_selected: tray_exit_selected.
+    window.on_created = [this] { main_window_created(layer_, files_); };
+    window.on_moved = [this] { main_window_minimised(layer_); };
+    window.on_will_be_destroyed = [this] { main_window_closing(layer_, files_); };
+    window.on_tray_event = [this](int code) { tray_icon_event(layer_, code); };
+    bind("启用悬浮窗").on_clicked = [this] { floating_window_toggled(layer_, files_); };
+    bind("打开").on_selected = [this] { tray_open_selected(layer_); };
+    bind("退出").on_selected = [this] { tray_exit_selected(layer_); };
 
     for (int slot = 1; slot <= quotes::slot_count; ++slot) {
         const quotes::SlotControls& controls =
@@ -51,6 +54,7 @@ ui::WindowDefinition Program::main_window_definition() {
 
 void Program::start() {
     layer_.define_window(main_window_definition());
+    layer_.define_window(floating_.definition());
     layer_.open_window(ui::main_window_id);
 }
 
