@@ -11,11 +11,7 @@
 namespace zorvane::app {
 namespace {
 
-// A page with slot 1 filled and the rest empty, byte for byte.
-std::string page_with_code(const std::string& code) {
-    return "\r\n|" + code + std::string(24, '|');
-}
-const std::string empty_page = "\r\n" + std::string(25, '|');
+using test::page_file_bytes;
 
 TEST_F(ProgramTest, FirstStartMakesThePageFolderAndOpensBothWindowsWithTheTrayIcon) {
     ASSERT_FALSE(std::filesystem::exists(folder_.page_folder()));
@@ -71,7 +67,7 @@ TEST_P(ClosingTest, NoSavesThePageRemovesTheTrayIconAndEndsTheProgram) {
     layer_.answer_next_message(ui::answer_no);
     close_main();
 
-    EXPECT_EQ(folder_.read_page("1"), page_with_code("600000"));
+    EXPECT_EQ(folder_.read_page("1"), page_file_bytes({"600000"}));
     ASSERT_EQ(layer_.messages().size(), 1U);
     EXPECT_EQ(layer_.messages()[0].text, "是否保留悬浮窗?");
     EXPECT_EQ(layer_.messages()[0].caption, "关闭提示");
@@ -94,8 +90,8 @@ TEST_P(ClosingTest, YesSavesThePageShownAndLeavesTheFloatingWindowAlone) {
     close_main();
     layer_.settle();
 
-    EXPECT_EQ(folder_.read_page("2"), page_with_code("000001"));
-    EXPECT_EQ(folder_.read_page("1"), page_with_code("600000"));
+    EXPECT_EQ(folder_.read_page("2"), page_file_bytes({"000001"}));
+    EXPECT_EQ(folder_.read_page("1"), page_file_bytes({"600000"}));
     EXPECT_FALSE(layer_.window_exists(ui::main_window_id));
     EXPECT_TRUE(layer_.window_exists(ui::floating_window_id));
     EXPECT_EQ(layer_.tray_icon_count(), 0) << "the icon went with the main window";
@@ -129,9 +125,7 @@ TEST_F(ProgramTest, YesWhileTheFloatingWindowWasOffOpensItAgain) {
     layer_.settle();
     ASSERT_FALSE(layer_.window_exists(ui::floating_window_id));
 
-    layer_.answer_next_message(ui::answer_yes);
-    ASSERT_TRUE(layer_.close(ui::main_window_id));
-    layer_.settle();
+    ASSERT_TRUE(close_main_with_yes());
     EXPECT_FALSE(layer_.window_exists(ui::main_window_id));
     EXPECT_TRUE(layer_.window_exists(ui::floating_window_id));
     EXPECT_EQ(layer_.tray_icon_count(), 0);
@@ -142,9 +136,7 @@ TEST_F(ProgramTest, TheMainWindowOpenedAgainFromTheFloatingWindowStartsAfreshOnP
     program_.start();
     ASSERT_TRUE(layer_.click(on_main("下一页")));
     ASSERT_TRUE(layer_.type_text(on_main("代码2"), "000002"));
-    layer_.answer_next_message(ui::answer_yes);
-    ASSERT_TRUE(layer_.close(ui::main_window_id));
-    layer_.settle();
+    ASSERT_TRUE(close_main_with_yes());
     const int rotation = program_.floating_window().rotation_index();
 
     ASSERT_TRUE(layer_.double_click(floating_name));
@@ -165,9 +157,7 @@ TEST_F(ProgramTest, TheMainWindowOpenedAgainFromTheFloatingWindowStartsAfreshOnP
 
 TEST_F(ProgramTest, TheFloatingWindowsMenuOpensTheClosedMainWindowToo) {
     program_.start();
-    layer_.answer_next_message(ui::answer_yes);
-    ASSERT_TRUE(layer_.close(ui::main_window_id));
-    layer_.settle();
+    ASSERT_TRUE(close_main_with_yes());
 
     layer_.choose_next_menu_item("打开主程序");
     ASSERT_TRUE(layer_.right_button({ui::floating_window_id, {}}));
@@ -188,13 +178,13 @@ TEST_F(ProgramTest, TheBoxStaysTickedWhenTheFloatingWindowClosesItself) {
     layer_.settle();
     EXPECT_EQ(number(floating_box, ui::Property::box_ticked), 0);
     EXPECT_FALSE(layer_.window_exists(ui::floating_window_id));
-    EXPECT_EQ(folder_.read_page("1"), empty_page);
+    EXPECT_EQ(folder_.read_page("1"), page_file_bytes({}));
 
     // Ticking it again opens the floating window and saves once more.
     ASSERT_TRUE(layer_.type_text(on_main("代码1"), "600000"));
     ASSERT_TRUE(layer_.click(floating_box));
     EXPECT_TRUE(layer_.window_exists(ui::floating_window_id));
-    EXPECT_EQ(folder_.read_page("1"), page_with_code("600000"));
+    EXPECT_EQ(folder_.read_page("1"), page_file_bytes({"600000"}));
     EXPECT_EQ(layer_.tray_icon_count(), 1);
     EXPECT_TRUE(layer_.faults().empty());
 }
@@ -202,9 +192,7 @@ TEST_F(ProgramTest, TheBoxStaysTickedWhenTheFloatingWindowClosesItself) {
 TEST_F(ProgramTest, TheBoxSwitchesTheFloatingWindowAndSetsTheTrayIconAgain) {
     program_.start();
     // A main window opened anew from the floating window has no tray icon.
-    layer_.answer_next_message(ui::answer_yes);
-    ASSERT_TRUE(layer_.close(ui::main_window_id));
-    layer_.settle();
+    ASSERT_TRUE(close_main_with_yes());
     ASSERT_TRUE(layer_.double_click({ui::floating_window_id, {}}));
     ASSERT_EQ(layer_.tray_icon_count(), 0);
 
@@ -235,7 +223,7 @@ TEST_F(ProgramTest, RunsFromStartUpUntilTheLastWindowHasGone) {
     EXPECT_FALSE(layer_.ended()) << "the loop ran out of windows, nothing called the end";
     EXPECT_TRUE(layer_.open_windows().empty());
     EXPECT_EQ(layer_.now(), 9000);
-    EXPECT_EQ(folder_.read_page("1"), page_with_code("600000"));
+    EXPECT_EQ(folder_.read_page("1"), page_file_bytes({"600000"}));
     EXPECT_TRUE(layer_.faults().empty());
 }
 
@@ -247,7 +235,7 @@ TEST_F(ProgramTest, RunsFromStartUpUntilNoOnTheClosingQuestion) {
     });
     EXPECT_EQ(program_.run(), 0);
     EXPECT_TRUE(layer_.ended());
-    EXPECT_EQ(folder_.read_page("1"), page_with_code("600000"));
+    EXPECT_EQ(folder_.read_page("1"), page_file_bytes({"600000"}));
     EXPECT_TRUE(layer_.faults().empty());
 }
 

@@ -45,6 +45,16 @@ protected:
         return icon->tip;
     }
 
+    // Closes the main window and answers Yes to the closing question; true
+    // when only the floating window is left afterwards.
+    bool close_main_with_yes() {
+        layer_.answer_next_message(ui::answer_yes);
+        layer_.close(ui::main_window_id);
+        layer_.settle();
+        return !layer_.window_exists(ui::main_window_id) &&
+               layer_.window_exists(ui::floating_window_id);
+    }
+
     test::ProgramFolder folder_;
     core::LocalFileSystem files_{folder_.directory()};
     test::ScriptedQuoteClient client_;

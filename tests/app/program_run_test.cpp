@@ -2,10 +2,6 @@
 // screen, with real page files and real HTTP to our local quote service over
 // loopback, the way a user meets it.
 
-#include <string>
-
-#include <gtest/gtest.h>
-
 #include "app/program.h"
 #include "core/local_file_system.h"
 #include "http/curl/curl_internet_client.h"
@@ -13,6 +9,10 @@
 #include "tools/quote_service/quote_service_process.h"
 #include "ui/simulated/simulated_window_layer.h"
 #include "ui/window_ids.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
 
 namespace zorvane::app {
 namespace {
@@ -57,7 +57,7 @@ TEST_F(ProgramRunTest, EndsWithTheLastWindowAfterYesAndTheFloatingWindowsClose) 
     EXPECT_TRUE(layer_.open_windows().empty());
     EXPECT_EQ(slot_name, "浦发银行");
     EXPECT_EQ(floating_names, "平安银行");
-    EXPECT_EQ(folder_.read_page("1"), "\r\n|600000||000001" + std::string(22, '|'));
+    EXPECT_EQ(folder_.read_page("1"), test::page_file_bytes({"600000", "", "000001"}));
     EXPECT_TRUE(layer_.faults().empty());
 }
 

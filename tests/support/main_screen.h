@@ -27,17 +27,6 @@
 
 namespace zorvane::test {
 
-// The bytes of a page file whose fields, in file order, are given; the fields
-// not given are empty.
-inline std::string page_file_bytes(std::vector<std::string> fields) {
-    fields.resize(24);
-    std::string bytes = "\r\n|";
-    for (const std::string& field : fields) {
-        bytes += field + "|";
-    }
-    return bytes;
-}
-
 class MainScreen {
 public:
     explicit MainScreen(ui::WindowDefinition definition = app::main_window_description(),

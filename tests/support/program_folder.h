@@ -9,15 +9,27 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace zorvane::test {
+
+// The bytes of a page file whose fields, in file order, are given; the fields
+// not given are empty.
+inline std::string page_file_bytes(std::vector<std::string> fields) {
+    fields.resize(24);
+    std::string bytes = "\r\n|";
+    for (const std::string& field : fields) {
+        bytes += field + "|";
+    }
+    return bytes;
+}
 
 class ProgramFolder {
 public:
@@ -45,19 +57,10 @@ public:
         return page_folder() / (std::string(page_name) + ".ini");
     }
 
-    // Writes a page file as the program would: CR LF, "|", then each field
-    // followed by "|". Codes go to slots 1 to 8 in order; shares and costs stay empty.
-    void write_page(std::string_view page_name, std::initializer_list<std::string_view> codes) {
-        std::string content = "\r\n|";
-        std::size_t written = 0;
-        for (const std::string_view code : codes) {
-            content.append(code).append("|");
-            ++written;
-        }
-        for (; written < 24; ++written) {
-            content.append("|");
-        }
-        write_raw(page_name, content);
+    // Writes a page file whose fields, in file order, are given (the codes of
+    // slots 1 to 8 come first); the page folder is made when it is missing.
+    void write_page(std::string_view page_name, std::vector<std::string> fields) {
+        write_raw(page_name, page_file_bytes(std::move(fields)));
     }
     // Writes exactly these bytes as a page file.
     void write_raw(std::string_view page_name, std::string_view content) {
