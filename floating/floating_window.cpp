@@ -143,8 +143,9 @@ void FloatingWindow::advance_and_read() {
 }
 
 void FloatingWindow::show_holding() {
-    // A page file not written by the program may stop short of this slot.
-    if (static_cast<std::size_t>(rotation_index_) > page_items_.size()) {
+    // A page file not written by the program may stop short of this slot;
+    // before the first turn there is no slot at all.
+    if (rotation_index_ < 1 || static_cast<std::size_t>(rotation_index_) > page_items_.size()) {
         return;
     }
     const Text& code = page_items_[static_cast<std::size_t>(rotation_index_ - 1)];

@@ -259,6 +259,15 @@ TEST_F(FloatingWindowTest, AShortPageFileOrAShortReplyLeavesTheLabelsAsTheyAre) 
     EXPECT_TRUE(layer_.faults().empty());
 }
 
+TEST_F(FloatingWindowTest, ShowingAHoldingBeforeTheFirstTurnDoesNothing) {
+    folder_.write_page("1", {"600000"});
+    ASSERT_TRUE(layer_.open_window(ui::floating_window_id));
+    FloatingWindow fresh(layer_, files_, quotes_);
+    const std::size_t asked = client_.requested_paths().size();
+    fresh.show_holding();
+    EXPECT_EQ(client_.requested_paths().size(), asked);
+}
+
 TEST_F(FloatingWindowTest, ReadsPageFileOneAfreshOnEveryTurn) {
     folder_.write_page("1", {"600000"});
     client_.answer_quote("sh600000", "浦发银行,10.00,0.10,1.00,5,6");
