@@ -11,6 +11,7 @@
 #include "ui/window_ids.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,51 @@ TEST_F(ProgramRunTest, EndsAtOnceFromTheTrayMenu) {
     EXPECT_EQ(layer_.now(), 2500);
     EXPECT_FALSE(folder_.read_page("1")) << "nothing is saved";
     EXPECT_TRUE(layer_.messages().empty());
+    EXPECT_TRUE(layer_.faults().empty());
+}
+
+// Slots and index labels show the service's figures one second after the
+// start, with colours and profit that agree with them.
+TEST_F(ProgramRunTest, SlotsAndIndicesShowTheServicesQuotes) {
+    // Slot 1 holds 600000, slot 2 a code the service does not list.
+    std::vector<std::string> fields(24);
+    fields[0] = "600000";
+    fields[1] = "123456";
+    fields[8] = fields[9] = "1000";
+    fields[16] = fields[17] = "10";
+    folder_.write_page("1", fields);
+    program_.start();
+    layer_.advance(1000);
+
+    const auto caption = [this](const char* name) { return label({ui::main_window_id, name}); };
+    EXPECT_EQ(caption("股票1"), "浦发银行");
+    const std::string price = caption("现价1");
+    const std::string change = caption("涨跌1");
+    ASSERT_FALSE(price.empty());
+    EXPECT_GT(core::parse_number(price), 0.0f);
+    ASSERT_FALSE(change.empty());
+    EXPECT_EQ(change.back(), '%');
+    const ui::Colour direction =
+        static_cast<double>(core::parse_number(change)) < -1e-7 ? ui::green : ui::red;
+    for (const char* name : {"现价1", "涨跌1"}) {
+        EXPECT_EQ(
+            ui::number_property(layer_, {ui::main_window_id, name}, ui::Property::label_colour),
+            direction)
+            << name;
+    }
+    const double profit =
+        core::round_to_places((static_cast<double>(core::parse_number(price)) - 10) * 1000, 2);
+    EXPECT_EQ(caption("收益1"), core::format_number(profit));
+
+    // No fields for an unlisted code: the slot shows what it showed.
+    EXPECT_EQ(caption("股票2"), "股票名称");
+    EXPECT_EQ(caption("现价2"), "现价");
+    EXPECT_EQ(caption("收益2"), "收益");
+
+    EXPECT_EQ(caption("标签1").rfind("上证指数:", 0), 0u) << caption("标签1");
+    EXPECT_EQ(caption("标签3").rfind("深证成指:", 0), 0u) << caption("标签3");
+    EXPECT_EQ(caption("标签4").rfind("创业板指:", 0), 0u) << caption("标签4");
+    EXPECT_EQ(caption("标签4").back(), '%');
     EXPECT_TRUE(layer_.faults().empty());
 }
 
