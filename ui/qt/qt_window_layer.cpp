@@ -197,6 +197,7 @@ public:
 
     struct OpenWindow {
         WindowDefinition definition;
+        Text title;
         std::uint64_t serial = 0;
         qt::LayerWindow* widget = nullptr;
         std::map<Text, OpenControl> controls;
@@ -607,6 +608,7 @@ public:
         window->widget->setWindowFlags(flags_of(definition));
         window->widget->setFont(default_gui_font());
         window->widget->setWindowTitle(to_qt(definition.title));
+        window->title = definition.title;
         if (definition.background != button_face) {
             QPalette colours = window->widget->palette();
             colours.setColor(QPalette::Window, qt::to_qcolor(definition.background));
@@ -733,6 +735,9 @@ PropertyValue QtWindowLayer::property_value(const ControlRef& ref, Property prop
         if (property == Property::window_shown) {
             return std::int64_t{window->widget->isVisible() ? 1 : 0};
         }
+        if (property == Property::label_text) {
+            return window->title;
+        }
         return std::int64_t{0};
     }
     const Impl::OpenControl* open = impl_->control(ref);
@@ -764,6 +769,11 @@ void QtWindowLayer::assign_property(const ControlRef& ref, Property property,
     const std::int64_t* number = std::get_if<std::int64_t>(&value);
     if (ref.control.empty()) {
         Impl::OpenWindow* window = impl_->find(ref.window);
+        if (window && text && property == Property::label_text) {
+            // A window's caption is its title.
+            window->title = *text;
+            window->widget->setWindowTitle(to_qt(*text));
+        }
         if (!window || !number) {
             return;
         }

@@ -205,6 +205,11 @@ TEST_F(QtLayerTest, PropertiesGoThroughTheControls) {
     EXPECT_EQ(number_property(*layer_, box, Property::box_ticked), 0)
         << "the click handler sees the new state";
     EXPECT_EQ(events_.back(), "box clicked");
+
+    // The window's caption is its title.
+    EXPECT_EQ(text_property(*layer_, {test_window, ""}, Property::label_text), "Zorvane");
+    layer_->assign_property({test_window, ""}, Property::label_text, Text("\xb9\xc9"));
+    EXPECT_EQ(widget()->windowTitle(), QStringLiteral("股"));
 }
 
 TEST_F(QtLayerTest, LabelsShowMarkupAsTheCharactersItIs) {
