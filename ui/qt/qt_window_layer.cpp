@@ -21,6 +21,7 @@
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -207,6 +208,9 @@ public:
         QPoint reported_place;
         bool reported_minimised = false;
         QElapsedTimer last_trigger;
+        // Where the window was put; held until the window manager agrees.
+        std::optional<QPoint> settle_place;
+        int settle_tries = 0;
         bool discard_pending = false;
         bool destroying = false;
     };
@@ -363,10 +367,11 @@ public:
             const QRect inner = window.widget->geometry();
             const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
                                  outer.right() - inner.right(), outer.bottom() - inner.bottom());
+            // Right after a window is shown its frame may not be known yet.
             if (!frame.isNull()) {
                 known_frame = frame;
+                return frame;
             }
-            return frame;
         }
         return known_frame;
     }
@@ -392,8 +397,30 @@ public:
     void centre(OpenWindow& window) {
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QSize outer = outer_size(window);
-        window.widget->move(screen.x() + (screen.width() - outer.width()) / 2,
+        const QPoint target(screen.x() + (screen.width() - outer.width()) / 2,
                             screen.y() + (screen.height() - outer.height()) / 2);
+        window.widget->move(target);
+        // A window shown again is placed anew by the window manager, which Qt
+        // learns only later; so the request goes out even when Qt believes
+        // the window is there already, and again while the window manager
+        // puts it elsewhere.
+        window.settle_place = target;
+        window.settle_tries = 0;
+        if (QWindow* handle = window.widget->windowHandle(); handle && window.widget->isVisible()) {
+            handle->setFramePosition(target);
+        }
+    }
+
+    void settle(OpenWindow& window) {
+        if (!window.settle_place || !window.widget->isVisible() || window.widget->isMinimized()) {
+            return;
+        }
+        QWindow* handle = window.widget->windowHandle();
+        if (!handle || window.widget->pos() == *window.settle_place || ++window.settle_tries > 5) {
+            window.settle_place.reset();
+            return;
+        }
+        handle->setFramePosition(*window.settle_place);
     }
 
     void widget_event(const WindowId& id, std::uint64_t serial, qt::WidgetEvent event) {
@@ -424,6 +451,7 @@ public:
             if (window->widget->isVisible() && frame_of(*window) != window->applied_frame) {
                 fit_client(*window);
             }
+            settle(*window);
             // Minimising and restoring count as moves; the handler runs after
             // Qt has finished with the change.
             post([this, id, serial] { report_move(id, serial); });
