@@ -18,34 +18,9 @@ if [ -z "${ZORVANE_BENCH_INSIDE:-}" ]; then
   ZORVANE_BENCH_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../tools/virtual_desktop.sh"
 
-wait_for() {
-  for _ in $(seq 1000); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.01
-  done
-  return 1
-}
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-
-openbox >/dev/null 2>&1 &
-pids+=($!)
-wait_for wm_ready
-trayer --edge top --align right --widthtype request --height 24 --transparent false >/dev/null 2>&1 &
-pids+=($!)
-wait_for xdotool search --name '^panel$'
-
-"$build/tools/quote_service/zorvane-quote-service" --port 0 >"$work/port" &
-pids+=($!)
-wait_for test -s "$work/port"
-export ZORVANE_QUOTE_HOST="127.0.0.1:$(head -n1 "$work/port")"
+start_desktop "$build/tools/quote_service/zorvane-quote-service"
 
 # A portable copy with eight holdings on page 1.
 mkdir -p "$work/program/Zorvane配置文件"
@@ -87,7 +62,7 @@ zorvane=$(startup "$work/program/zorvane" '^Zorvane$' floating)
 # Steady running: CPU ticks and resident memory of the process.
 "$work/program/zorvane" >/dev/null 2>&1 &
 program=$!
-pids+=($program)
+desktop_pids+=($program)
 wait_for shown "$program" '^Zorvane$' floating
 sleep 5
 ticks() { awk '{print $14 + $15}' "/proc/$program/stat"; }

@@ -24,13 +24,7 @@ if [ -z "${ZORVANE_E2E_INSIDE:-}" ]; then
   ZORVANE_E2E_INSIDE=1 exec xvfb-run -a -s "-screen 0 ${width}x${height}x24" "$0" "$@"
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../../tools/virtual_desktop.sh"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -38,14 +32,6 @@ fail() {
   exit 1
 }
 
-# Waits up to 10 s for a command to succeed.
-wait_for() {
-  for _ in $(seq 200); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.05
-  done
-  return 1
-}
 
 # The client rectangle of a window on the screen: "x y width height".
 client_of() {
@@ -86,18 +72,7 @@ message_box() {
 }
 no_message_box() { ! message_box; }
 
-openbox >/dev/null 2>&1 &
-pids+=($!)
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-wait_for wm_ready || fail "no window manager"
-trayer --edge top --align right --widthtype request --height 24 --transparent false >/dev/null 2>&1 &
-pids+=($!)
-wait_for xdotool search --name '^panel$' || fail "no notification area"
-
-"$service" --port 0 --seed 7 >"$work/port" &
-pids+=($!)
-wait_for test -s "$work/port" || fail "quote service did not start"
-export ZORVANE_QUOTE_HOST="127.0.0.1:$(head -n1 "$work/port")"
+start_desktop "$service" --seed 7 || fail "the virtual desktop did not come up"
 
 # A page file: "\r\n|" and 24 fields, each followed by "|".
 page_file_text() {
@@ -116,6 +91,7 @@ page_file_text 600036 "${no8[@]}" 100 "${no8[@]}" 30 "${no8[@]}" >"$page_folder/
 
 "$work/program/zorvane" &
 program=$!
+desktop_pids+=($program)
 wait_for visible_window '^Zorvane$' || fail "main window not shown"
 main=$(visible_window '^Zorvane$')
 
