@@ -125,7 +125,7 @@ click_client() { # window x y, in client coordinates
   xdotool mousemove --window "$1" "$2" "$3" click 1
   sleep 0.2
 }
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool windowactivate "$main" 2>/dev/null || true; sleep 0.2
 click_client "$main" 30 76   # 代码2
 xdotool type --delay 30 "00a0001"
 click_client "$main" 80 76   # 股票数量2
@@ -136,7 +136,7 @@ click_client "$main" 384 332 # 保存数据
 wait_for message_box || fail "no message after saving"
 box=$(message_box)
 echo "message box: $(xdotool getwindowname "$box")"
-xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool windowactivate "$box" 2>/dev/null || true; sleep 0.2
 xdotool key Return
 wait_for no_message_box || fail "message box did not close"
 expected=$(page_file_text 600036 000001 "${no8[@]:1}" 100 200 "${no8[@]:1}" 30 12.3457 "${no8[@]:1}"; echo x)
@@ -160,11 +160,11 @@ wait_for centred || fail "restored window at $(outer_of "$(visible_window '^Zorv
 
 # Close: the question comes; No ends the program with exit code 0.
 main=$(visible_window '^Zorvane$')
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool windowactivate "$main" 2>/dev/null || true; sleep 0.2
 xdotool key Escape
 wait_for message_box || fail "closing did not ask about the floating window"
 box=$(message_box)
-xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool windowactivate "$box" 2>/dev/null || true; sleep 0.2
 xdotool key alt+n
 status=0
 for _ in $(seq 100); do
