@@ -6,7 +6,8 @@
 #   - the round floating window at (screen width - 150, 100);
 #   - page 1 is loaded at the start; a holding typed and saved gives the
 #     exact page file;
-#   - minimising hides the window to the tray, a double-click brings it back;
+#   - minimising hides the window to the tray, a double-click brings it back,
+#     and so does the tray menu's "打开";
 #   - closing asks whether the floating window stays; No ends with exit code 0.
 # Leaves a screenshot of both windows in the output folder.
 #
@@ -157,6 +158,18 @@ IFS=+ read -r _ ix iy <<<"$icon_at"
 xdotool mousemove $((ix + 5)) $((iy + 5)) click --repeat 2 --delay 80 1
 wait_for visible_window '^Zorvane$' || fail "double-click on the tray icon did not bring the window back"
 wait_for centred || fail "restored window at $(outer_of "$(visible_window '^Zorvane$')") is not centred"
+
+# Again, back through the tray menu this time: its first item is "打开".
+xdotool windowminimize "$(visible_window '^Zorvane$')"
+wait_for test -z "$(visible_window '^Zorvane$')" || fail "minimised window still shown"
+icons=$(xwininfo -root -tree | awk '/\("zorvane" "zorvane"\)/ && $(NF-1) ~ /^[12][0-9]x[12][0-9]\+/' | wc -l)
+[ "$icons" = 1 ] || fail "$icons tray icons after minimising twice"
+xdotool mousemove $((ix + 5)) $((iy + 5)) click 3
+sleep 0.5
+# The menu opens to the left of the pointer, its top 5 pixels above it.
+xdotool mousemove $((ix - 30)) $((iy + 10)) click 1
+wait_for visible_window '^Zorvane$' || fail "the tray menu's first item did not bring the window back"
+wait_for centred || fail "window opened from the tray menu is not centred"
 
 # Close: the question comes; No ends the program with exit code 0.
 main=$(visible_window '^Zorvane$')
