@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCursor>
 #include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
@@ -505,26 +506,49 @@ TEST_F(QtLayerTest, MessageBoxAnswersWhileTimersRunBehindIt) {
 
 TEST_F(QtLayerTest, MenuItemIsSelectedAfterTheMenuHasClosed) {
     open();
-    QStringList shown;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions()) {
-            shown << action->text();
+    const QPoint cursor(500, 400);
+    QCursor::setPos(cursor);
+    const struct {
+        const char* name;
+        MenuMode mode;
+        int item;
+        const char* selected;
+    } rows[] = {
+        {"window mode", MenuMode::window, 1, "quit selected"},
+        {"tray mode", MenuMode::tray, 0, "open selected"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QStringList shown;
+        QRect place;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            place = menu->geometry();
+            for (QAction* action : menu->actions()) {
+                shown << action->text();
+            }
+            menu->setActiveAction(menu->actions().at(row.item));
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        events_.clear();
+        layer_->show_context_menu(test_window, "tray", row.mode);
+        EXPECT_EQ(shown, (QStringList{"open", "quit"}));
+        if (row.mode == MenuMode::window) {
+            EXPECT_EQ(place.topLeft(), cursor + QPoint(3, 3));
+        } else {
+            EXPECT_EQ(place.right() + 1, cursor.x() - 5) << "to the left of the pointer";
+            EXPECT_EQ(place.top(), cursor.y() - 5);
         }
-        menu->setActiveAction(menu->actions().at(1));
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    events_.clear();
-    layer_->show_context_menu(test_window, "tray", MenuMode::window);
-    EXPECT_EQ(shown, (QStringList{"open", "quit"}));
-    EXPECT_TRUE(events_.empty()) << "not inside the menu";
-    handle_queue();
-    EXPECT_EQ(events_, (std::vector<std::string>{"quit selected"}));
+        EXPECT_TRUE(events_.empty()) << "not inside the menu";
+        handle_queue();
+        EXPECT_EQ(events_, (std::vector<std::string>{row.selected}));
+    }
 
+    events_.clear();
     layer_->show_context_menu(test_window, "no such menu", MenuMode::tray);
     handle_queue();
-    EXPECT_EQ(events_.size(), 1u);
+    EXPECT_TRUE(events_.empty());
 }
 
 core::ByteBuffer icon_file() {
