@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
 
 namespace zorvane::ui::qt {
 
@@ -215,6 +216,34 @@ LayerEdit::LayerEdit(QWidget* parent, core::InputRule rule)
     colours.setColor(QPalette::Base, Qt::white);
     colours.setColor(QPalette::Text, Qt::black);
     setPalette(colours);
+    if (core::length_limit(rule_) > 0) {
+        connect(this, &QLineEdit::textEdited, this, &LayerEdit::limit_insertion);
+        connect(this, &QLineEdit::textChanged, this,
+                [this](const QString& text) { before_ = text; });
+    }
+}
+
+void LayerEdit::limit_insertion(const QString& edited) {
+    const qsizetype limit = core::length_limit(rule_);
+    if (edited.size() <= limit || edited.size() <= before_.size()) {
+        return;
+    }
+    // What was inserted lies between the parts the edit left unchanged.
+    qsizetype head = 0;
+    while (head < before_.size() && edited[head] == before_[head]) {
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < before_.size() - head &&
+           edited[edited.size() - 1 - tail] == before_[before_.size() - 1 - tail]) {
+        ++tail;
+    }
+    const qsizetype room = std::max<qsizetype>(0, limit - head - tail);
+    const qsizetype inserted = edited.size() - head - tail;
+    const QString kept =
+        edited.left(head) + edited.mid(head, std::min(room, inserted)) + edited.right(tail);
+    setText(kept);
+    setCursorPosition(static_cast<int>(head + std::min(room, inserted)));
 }
 
 QString LayerEdit::accepted(const QString& typed) const {

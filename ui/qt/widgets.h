@@ -81,8 +81,9 @@ private:
 };
 
 // An edit box that drops typed characters its rule refuses and rewrites its
-// text into the rule's normal form when the focus leaves it. Pasted text and
-// text set by the program pass unfiltered.
+// text into the rule's normal form when the focus leaves it. Pasted text
+// passes unfiltered but is cut to the room the length limit leaves; text set
+// by the program passes whole.
 class LayerEdit final : public QLineEdit {
 public:
     LayerEdit(QWidget* parent, core::InputRule rule);
@@ -97,8 +98,11 @@ protected:
 private:
     // The part of typed that the box keeps, given the room left.
     QString accepted(const QString& typed) const;
+    // After the user changed the text: cuts what was inserted to the room left.
+    void limit_insertion(const QString& edited);
 
     core::InputRule rule_;
+    QString before_;
 };
 
 } // namespace zorvane::ui::qt

@@ -267,12 +267,21 @@ TEST_F(QtLayerTest, TypedCharactersFollowTheBoxRules) {
         EXPECT_EQ(edit->text().size(), static_cast<qsizetype>(std::string(row.kept).size()) - 1)
             << "editing keys always work";
     }
-    // Pasted text is not filtered.
+    // Pasted text is not filtered, only cut to the room the limit leaves.
     auto* code = widget<QLineEdit>("code");
     code->clear();
     QGuiApplication::clipboard()->setText(QStringLiteral("1|a"));
     code->paste();
     EXPECT_EQ(code->text(), QStringLiteral("1|a"));
+    code->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
+    code->paste();
+    EXPECT_EQ(code->text(), QStringLiteral("1xyz|a"));
+    code->paste();
+    EXPECT_EQ(code->text(), QStringLiteral("1xyz|a")) << "no room left";
+    // Texts the program sets are not cut.
+    layer_->assign_property({test_window, "code"}, Property::edit_text, Text("12345678"));
+    EXPECT_EQ(code->text(), QStringLiteral("12345678"));
 }
 
 TEST_F(QtLayerTest, NormalFormsApplyWhenTheFocusLeaves) {
