@@ -18,7 +18,7 @@ packages=(
   # real screen
   qt6-base-dev
   # end-to-end tests under a virtual screen, with a notification area
-  xvfb xauth trayer x11-utils xdotool imagemagick
+  xvfb xauth trayer x11-utils xdotool wmctrl imagemagick
   # a window manager, so that windows get frames and can be minimised there
   openbox
   # a font with CJK glyphs

@@ -3,6 +3,7 @@
 # manager and trayer as notification area) against our local quote service,
 # and checks what a person would see and do:
 #   - the main window, 435 x 417 with its frame, centred, titled "Zorvane";
+#     it can be minimised but not maximised or resized;
 #   - the round floating window at (screen width - 150, 100);
 #   - page 1 is loaded at the start; a holding typed and saved gives the
 #     exact page file;
@@ -106,6 +107,19 @@ wait_for centred || fail "main window at $(outer_of "$main") is not centred"
 read -r x y w h < <(outer_of "$main")
 echo "main window: ${w}x${h} at $x,$y"
 near "$w" 435 2 && near "$h" 417 2 || fail "main window is ${w}x${h}, not 435x417"
+
+# It can be minimised but neither maximised nor resized: the window manager
+# offers no such action, and requests for one leave the window as it is.
+actions=$(xprop -id "$main" _NET_WM_ALLOWED_ACTIONS)
+[[ "$actions" == *_NET_WM_ACTION_MINIMIZE* ]] || fail "the main window cannot be minimised: $actions"
+[[ "$actions" != *_NET_WM_ACTION_MAXIMIZE* && "$actions" != *_NET_WM_ACTION_RESIZE* ]] ||
+  fail "the main window may be maximised or resized: $actions"
+wmctrl -i -r "$main" -b add,maximized_vert,maximized_horz
+xdotool windowsize "$main" 600 500
+sleep 0.5
+xprop -id "$main" _NET_WM_STATE | grep -q MAXIMIZED && fail "the main window was maximised"
+read -r x y w h < <(outer_of "$main")
+near "$w" 435 2 && near "$h" 417 2 || fail "asked to maximise and to grow, the main window became ${w}x${h}"
 
 # The floating window: the program's other visible window, 100 x 100.
 floating=
