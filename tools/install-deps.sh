@@ -14,7 +14,7 @@ packages=(
   # fuzzing and sanitizer runtimes for clang
   clang libclang-rt-14-dev
   # http client
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev libssl-dev
   # real screen
   qt6-base-dev
   # end-to-end tests under a virtual screen, with a notification area
