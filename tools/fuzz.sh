@@ -19,9 +19,14 @@ for fuzzer in $(find "$build/tests" -type f -name 'fuzz_*' -perm -u+x | sort); d
   name=$(basename "$fuzzer")
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
-  echo "== $name for $seconds s"
-  if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$build/artifacts/$name-" "$corpus"; then
+  log="$build/$name.log"
+  echo "== $name for $seconds s (progress in $log)"
+  # libFuzzer reports every new input; only the end of its log is worth reading.
+  if "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$build/artifacts/$name-" "$corpus" >"$log" 2>&1; then
+    grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
+  else
+    tail -n 60 "$log"
     status=1
   fi
 done
