@@ -81,6 +81,12 @@ Text map_ascii_letters(std::string_view text, char from, char to) {
     return result;
 }
 
+// The bytes before a 1-based start position: none for a start of 1 or less
+// (computed without forming start - 1, which the lowest int cannot hold).
+Size bytes_before(int start) {
+    return start <= 1 ? 0 : static_cast<Size>(start) - 1;
+}
+
 Size clamp_count(int n, Size size) {
     return n <= 0 ? 0 : std::min(static_cast<Size>(n), size);
 }
@@ -139,7 +145,7 @@ int compare_texts(std::string_view a, std::string_view b) {
 }
 
 int find_forward(std::string_view text, std::string_view sought, int start, bool ignore_case) {
-    const Size skip = static_cast<Size>(std::max(start - 1, 0));
+    const Size skip = bytes_before(start);
     if (skip >= text.size()) {
         return -1;
     }
@@ -159,8 +165,7 @@ int find_forward(std::string_view text, std::string_view sought, int start, bool
 
 int find_backward(std::string_view text, std::string_view sought, std::optional<int> start,
                   bool ignore_case) {
-    const Size limit =
-        start ? std::min(static_cast<Size>(std::max(*start - 1, 0)), text.size()) : text.size();
+    const Size limit = start ? std::min(bytes_before(*start), text.size()) : text.size();
     if (limit == 0) {
         return -1;
     }
@@ -227,7 +232,7 @@ Text strip_all_spaces(std::string_view text) {
 
 Text replace_text(std::string_view text, std::string_view sought, std::string_view replacement,
                   int start, std::optional<int> count, bool case_sensitive) {
-    const Size skip = static_cast<Size>(std::max(start - 1, 0));
+    const Size skip = bytes_before(start);
     if (text.empty() || sought.empty() || skip >= text.size() || (count && *count == 0)) {
         return Text(text);
     }
@@ -440,6 +445,11 @@ double round_to_places(double value, int places) {
     }
     if (places > 0) {
         a = a * scale;
+        if (std::isinf(a)) {
+            // So large that its last digit lies far before the places kept:
+            // there is nothing to round, and scaling back would give infinity.
+            return value;
+        }
     } else if (places < 0) {
         a = a / scale;
     }
@@ -478,7 +488,7 @@ ByteBuffer buffer_head(const ByteBuffer& buffer, int n) {
 
 ByteBuffer buffer_slice(const ByteBuffer& buffer, int start, int n) {
     const Size size = buffer.size();
-    const Size begin = start <= 1 ? 0 : std::min(static_cast<Size>(start) - 1, size);
+    const Size begin = std::min(bytes_before(start), size);
     const Size count = clamp_count(n, size - begin);
     const auto first = buffer.begin() + static_cast<std::ptrdiff_t>(begin);
     return ByteBuffer(first, first + static_cast<std::ptrdiff_t>(count));
